@@ -1,0 +1,41 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a file under src/core/, server/ or tools/ includes a QtWidgets header, or when
+# one of the listed link files names QtWidgets.
+#   -DSOURCE_DIR=<tree>  -DWIDGETS_INCLUDE_DIR=<.../QtWidgets>  -DLINK_FILES=<a;b;...>
+set(widget_headers QtWidgets QApplication QWidget QMainWindow QDialog QMessageBox QFileDialog)
+if(WIDGETS_INCLUDE_DIR AND IS_DIRECTORY "${WIDGETS_INCLUDE_DIR}")
+  file(GLOB names RELATIVE "${WIDGETS_INCLUDE_DIR}" "${WIDGETS_INCLUDE_DIR}/Q*")
+  list(APPEND widget_headers ${names})
+endif()
+list(REMOVE_DUPLICATES widget_headers)
+
+set(failures "")
+foreach(dir src/core server tools)
+  file(GLOB_RECURSE files "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.hpp"
+                          "${SOURCE_DIR}/${dir}/*.cpp" "${SOURCE_DIR}/${dir}/*.cc")
+  foreach(f ${files})
+    file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line ${lines})
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" inc "${line}")
+      string(REGEX REPLACE "^QtWidgets/" "" base "${inc}")
+      if(inc MATCHES "^QtWidgets" OR base IN_LIST widget_headers)
+        list(APPEND failures "${f}: includes <${inc}>")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+foreach(lf ${LINK_FILES})
+  if(EXISTS "${lf}")
+    file(READ "${lf}" links)
+    if(links MATCHES "Widgets")
+      list(APPEND failures "${lf}: links QtWidgets")
+    endif()
+  endif()
+endforeach()
+
+if(failures)
+  list(JOIN failures "\n  " text)
+  message(FATAL_ERROR "Widget code below the window layer:\n  ${text}")
+endif()
+message(STATUS "layering ok")

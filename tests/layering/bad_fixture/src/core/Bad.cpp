@@ -1,0 +1,2 @@
+// Fixture for the layering check's self-test: this include must be refused.
+#include <QMessageBox>
