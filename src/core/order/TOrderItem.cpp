@@ -1,0 +1,69 @@
+#include "TOrderItem.h"
+
+#include "app/AnsiString.h"
+#include "app/Bytes.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace {
+// Field offsets of the item record.
+constexpr int OffNaam = 0;
+constexpr int OffBestand = 256;
+constexpr int OffFormaat = 513;
+constexpr int OffAfwerking = 769;
+constexpr int OffGlans = 770;
+constexpr int OffAantal = 772;
+constexpr int OffKwaliteit = 774;
+constexpr int OffPrijs = 776;
+constexpr int OffLengte = 792;
+constexpr int OffGrootte = 800;
+constexpr int OffReservedFlag = 808;
+} // namespace
+
+void TOrderItem::writeRecord(unsigned char *r) const
+{
+    using namespace bytes;
+    std::memset(r, 0, RecordSize);
+    ansi::writeShort(r + OffNaam, 255, Naam);
+    ansi::writeShort(r + OffBestand, 255, Bestand);
+    ansi::writeShort(r + OffFormaat, 255, Formaat);
+    putU8(r + OffAfwerking, Afwerking);
+    putU8(r + OffGlans, Glans);
+    putU16LE(r + OffAantal, Aantal);
+    putU8(r + OffKwaliteit, Kwaliteit);
+    putI64LE(r + OffPrijs, Prijs.raw());
+    putF64LE(r + OffLengte, Lengte);
+    putI64LE(r + OffGrootte, Grootte);
+    putU8(r + OffReservedFlag, ReservedFlag);
+}
+
+QByteArray TOrderItem::toRecord() const
+{
+    QByteArray b(RecordSize, '\0');
+    writeRecord(bytes::u(b.data()));
+    return b;
+}
+
+TOrderItem TOrderItem::fromRecord(const unsigned char *r)
+{
+    using namespace bytes;
+    TOrderItem it;
+    it.Naam = ansi::readShort(r + OffNaam, 255);
+    it.Bestand = ansi::readShort(r + OffBestand, 255);
+    it.Formaat = ansi::readShort(r + OffFormaat, 255);
+    it.Afwerking = getU8(r + OffAfwerking);
+    it.Glans = getU8(r + OffGlans);
+    it.Aantal = getU16LE(r + OffAantal);
+    it.Kwaliteit = getU8(r + OffKwaliteit);
+    it.Prijs = TCurrency::fromRaw(getI64LE(r + OffPrijs));
+    it.Lengte = getF64LE(r + OffLengte);
+    it.Grootte = getI64LE(r + OffGrootte);
+    it.ReservedFlag = getU8(r + OffReservedFlag);
+    return it;
+}
+
+QString OrderItemNaam(const QString &path)
+{
+    return QFileInfo(path).completeBaseName();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// One photo of the order with its print choices, and its 816-byte record in the order file.
+
+#include "app/Definities.h"
+#include "app/Money.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+struct TOrderItem {
+    static constexpr int RecordSize = 816;
+
+    QString Naam;            // string[255]: file name without folder and extension
+    QString Bestand;         // string[255]: full path of the photo
+    QString Formaat;         // string[255]: format name; empty when unknown
+    TAfwerking Afwerking = AfwerkingKleur;
+    uint8_t Glans = 1;       // non-zero glossy, 0 matte
+    uint16_t Aantal = 1;
+    TQuality Kwaliteit = QualityUnknown;
+    TCurrency Prijs;
+    double Lengte = 0.0;     // print long side (cm) of the last rating
+    int64_t Grootte = 0;     // photo file size in bytes at the last rating
+    uint8_t ReservedFlag = 0;
+
+    bool isGlans() const { return Glans != 0; }
+
+    // The record at the order file's offsets; reserved bytes zero.
+    void writeRecord(unsigned char *record) const;
+    QByteArray toRecord() const;
+    // Reads every field of a record (Naam too; the order file loader rebuilds it from the path).
+    static TOrderItem fromRecord(const unsigned char *record);
+
+    bool operator==(const TOrderItem &) const = default;
+};
+
+// The name shown for a photo: its file name without folder and extension.
+QString OrderItemNaam(const QString &path);
