@@ -67,3 +67,16 @@ QString OrderItemNaam(const QString &path)
 {
     return QFileInfo(path).completeBaseName();
 }
+
+QStringList TOrderItem::RowTexts() const
+{
+    const QString finish = Afwerking < AfwerkingCount ? AfwerkingListText(Afwerking) : QString();
+    return {QString::number(Aantal), Formaat, PaperName(isGlans()), finish, QualityName(Kwaliteit),
+            money::formatAmount(Prijs)};
+}
+
+QStringList OrderColumnCaptions()
+{
+    return {QStringLiteral("Naam"), QStringLiteral("Aantal"), QStringLiteral("Formaat"), QStringLiteral("G/M"),
+            QStringLiteral("Kl/ZW/Se"), QStringLiteral("Kwaliteit"), QStringLiteral("Prijs")};
+}

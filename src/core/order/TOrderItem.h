@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct TOrderItem {
@@ -31,8 +32,16 @@ struct TOrderItem {
     // Reads every field of a record (Naam too; the order file loader rebuilds it from the path).
     static TOrderItem fromRecord(const unsigned char *record);
 
+    // The six texts of the item's row after its caption: count, format, paper, finish,
+    // quality name and amount ("%0.2f"). A finish outside 0..2 gives an empty cell; a
+    // quality level outside 0..5 raises ERangeError.
+    QStringList RowTexts() const;
+
     bool operator==(const TOrderItem &) const = default;
 };
+
+// Column captions of the order list, in order.
+QStringList OrderColumnCaptions();
 
 // The name shown for a photo: its file name without folder and extension.
 QString OrderItemNaam(const QString &path);
