@@ -25,6 +25,7 @@ struct NoRater : IPrintRater {
         return !name.isEmpty();
     }
     TRating Rate(const QString &, double lengte, double) override { return {0, lengte, 0}; }
+    TPhotoCheck CheckPhoto(const QString &, const TFormatDims *) override { return {true, {}}; }
     QString ErrorText(int) const override { return {}; }
 };
 

@@ -59,6 +59,7 @@ struct StubRater : IPrintRater {
         ++rated;
         return {1, lengte < 1.0 ? 30.0 : lengte, 0};
     }
+    TPhotoCheck CheckPhoto(const QString &, const TFormatDims *) override { return {true, {}}; }
     QString ErrorText(int code) const override { return QStringLiteral("fout %1").arg(code); }
 };
 

@@ -19,6 +19,13 @@ struct TRating {
     int ErrorCode = 0;    // 0: no error
 };
 
+// What adding a photo learns about it in one pass: whether it is a readable JPEG and, when a
+// format was given, its rating for that format.
+struct TPhotoCheck {
+    bool IsJpeg = false;
+    TRating Rating;
+};
+
 class IPrintRater {
 public:
     virtual ~IPrintRater() = default;
@@ -27,6 +34,10 @@ public:
     virtual bool FindFormat(const QString &name, TFormatDims &dims) const = 0;
     // Rates the photo for a print of the given sides (lengte 0 for a dynamic length).
     virtual TRating Rate(const QString &path, double lengte, double breedte) = 0;
+    // Proves the file is a readable JPEG and, when dims is given, rates it for that format
+    // (Rating.Lengte starts from ItemLengte(*dims)). Implementations must be safe to call from
+    // several threads at once for different files.
+    virtual TPhotoCheck CheckPhoto(const QString &path, const TFormatDims *dims) = 0;
     // The message text of a rating error code.
     virtual QString ErrorText(int code) const = 0;
 };
