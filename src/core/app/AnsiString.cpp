@@ -28,11 +28,12 @@ namespace ansi {
 
 QString decode(QByteArrayView bytes)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *d = out.data();
+    // Latin-1 everywhere but 0x80..0x9F: convert fast, then mend those few.
+    QString out = QString::fromLatin1(bytes.data(), bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+        if (b >= 0x80 && b < 0xA0)
+            out[i] = QChar(kHigh[b - 0x80]);
     }
     return out;
 }
@@ -59,9 +60,11 @@ bool fitsExactly(const QString &text, int maxBytes)
 {
     if (text.size() > maxBytes)
         return false;
-    bool ok = false;
-    encode(text, &ok);
-    return ok;
+    for (const QChar c : text) {
+        if (encodeChar(c.unicode()) < 0)
+            return false;
+    }
+    return true;
 }
 
 QString readShort(const unsigned char *field, int capacity)

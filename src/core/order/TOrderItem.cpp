@@ -3,7 +3,6 @@
 #include "app/AnsiString.h"
 #include "app/Bytes.h"
 
-#include <QFileInfo>
 #include <cstring>
 
 namespace {
@@ -45,13 +44,20 @@ QByteArray TOrderItem::toRecord() const
     return b;
 }
 
-TOrderItem TOrderItem::fromRecord(const unsigned char *r)
+TOrderItem TOrderItem::fromRecord(const unsigned char *record, bool withNaam)
+{
+    return readFields(record, withNaam, true);
+}
+
+TOrderItem TOrderItem::readFields(const unsigned char *r, bool withNaam, bool withFormaat)
 {
     using namespace bytes;
     TOrderItem it;
-    it.Naam = ansi::readShort(r + OffNaam, 255);
+    if (withNaam)
+        it.Naam = ansi::readShort(r + OffNaam, 255);
     it.Bestand = ansi::readShort(r + OffBestand, 255);
-    it.Formaat = ansi::readShort(r + OffFormaat, 255);
+    if (withFormaat)
+        it.Formaat = ansi::readShort(r + OffFormaat, 255);
     it.Afwerking = getU8(r + OffAfwerking);
     it.Glans = getU8(r + OffGlans);
     it.Aantal = getU16LE(r + OffAantal);
@@ -63,9 +69,26 @@ TOrderItem TOrderItem::fromRecord(const unsigned char *r)
     return it;
 }
 
+TOrderItem TOrderItem::fromRecord(const unsigned char *record, bool withNaam, FormatCache &cache)
+{
+    TOrderItem it = readFields(record, withNaam, false);
+    const unsigned char *field = record + OffFormaat;
+    const QByteArrayView raw(reinterpret_cast<const char *>(field + 1), std::min<int>(field[0], 255));
+    if (raw != QByteArrayView(cache.raw)) {
+        cache.raw = raw.toByteArray();
+        cache.text = ansi::decode(raw);
+    }
+    it.Formaat = cache.text;
+    return it;
+}
+
 QString OrderItemNaam(const QString &path)
 {
-    return QFileInfo(path).completeBaseName();
+    // The part after the last folder separator, without its last extension.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QStringView name = QStringView(path).mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot > 0 ? name.left(dot) : name).toString();
 }
 
 QStringList TOrderItem::RowTexts() const

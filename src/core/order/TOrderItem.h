@@ -11,6 +11,7 @@
 
 struct TOrderItem {
     static constexpr int RecordSize = 816;
+    static constexpr int OffsetBestand = 256;
 
     QString Naam;            // string[255]: file name without folder and extension
     QString Bestand;         // string[255]: full path of the photo
@@ -29,8 +30,16 @@ struct TOrderItem {
     // The record at the order file's offsets; reserved bytes zero.
     void writeRecord(unsigned char *record) const;
     QByteArray toRecord() const;
-    // Reads every field of a record (Naam too; the order file loader rebuilds it from the path).
-    static TOrderItem fromRecord(const unsigned char *record);
+    // Reads the fields of a record; the order file loader skips Naam, which it rebuilds from
+    // the path.
+    static TOrderItem fromRecord(const unsigned char *record, bool withNaam = true);
+    // The same, sharing the Formaat text with the previous record read through this cache
+    // when its bytes are the same (orders hold few distinct format names).
+    struct FormatCache {
+        QByteArray raw;
+        QString text;
+    };
+    static TOrderItem fromRecord(const unsigned char *record, bool withNaam, FormatCache &cache);
 
     // The six texts of the item's row after its caption: count, format, paper, finish,
     // quality name and amount ("%0.2f"). A finish outside 0..2 gives an empty cell; a
@@ -38,6 +47,9 @@ struct TOrderItem {
     QStringList RowTexts() const;
 
     bool operator==(const TOrderItem &) const = default;
+
+private:
+    static TOrderItem readFields(const unsigned char *record, bool withNaam, bool withFormaat);
 };
 
 // Column captions of the order list, in order.
