@@ -10,34 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestHooks.h"
+
 namespace {
 
-// Scripted answers and a record of everything shown.
-struct ScriptedPrompter : IPrompter {
-    QStringList messages;
-    QStringList questions;
-    QList<bool> answers;
-    void Message(const QString &text) override { messages << text; }
-    bool AskYesNo(const QString &text) override
-    {
-        questions << text;
-        return answers.isEmpty() ? false : answers.takeFirst();
-    }
-};
-
-struct RecordingProgress : IProgress {
-    QList<int> positions;
-    QStringList texts;
-    bool showing = false;
-    void SetProgress(int position, const QString &text, const std::optional<QString> &) override
-    {
-        positions << position;
-        texts << text;
-        showing = true;
-    }
-    void Hide() override { showing = false; }
-    bool IsShowing() const override { return showing; }
-};
 
 // A catalogue of two formats and a rating that counts its calls.
 struct StubRater : IPrintRater {

@@ -9,27 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestHooks.h"
+
 namespace {
 
-struct ScriptedPrompter : IPrompter {
-    QStringList messages;
-    void Message(const QString &text) override { messages << text; }
-    bool AskYesNo(const QString &) override { return true; }
-};
-
-struct RecordingProgress : IProgress {
-    QList<int> positions;
-    QStringList texts;
-    bool showing = false;
-    void SetProgress(int position, const QString &text, const std::optional<QString> &) override
-    {
-        positions << position;
-        texts << text;
-        showing = true;
-    }
-    void Hide() override { showing = false; }
-    bool IsShowing() const override { return showing; }
-};
 
 // Formats over a real catalogue; a photo is "a JPEG" when its bytes start with FF D8, and its
 // level is the number after "q" in its file name.
@@ -123,6 +106,7 @@ void TestOrderModel::init()
     m_rater = std::make_unique<CatalogueStubRater>(*m_cat);
     m_model = std::make_unique<TOrderModel>(*m_cat, *m_rater);
     m_prompter = ScriptedPrompter();
+    m_prompter.fallback = true;
     m_progress = RecordingProgress();
     m_hooks = TOperationHooks{&m_prompter, &m_progress, {}};
     m_settings = StandaardInstellingen(QStringLiteral("10 x 15"));

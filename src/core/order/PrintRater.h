@@ -42,5 +42,13 @@ public:
     virtual QString ErrorText(int code) const = 0;
 };
 
+struct TOrderItem;
+struct TOperationHooks;
+
+// Rates an item's photo for a format the catalogue has, the way every caller does: Lengte
+// from the format, the level and the long side from the rating, the error text shown when
+// the rating reports one.
+void RateItem(TOrderItem &item, const TFormatDims &dims, IPrintRater &rater, const TOperationHooks &hooks);
+
 // Lengte of an item before its rating: the format's long side when it is fixed, else 0.
 inline double ItemLengte(const TFormatDims &dims) { return dims.Lengte >= 1.0 ? dims.Lengte : 0.0; }

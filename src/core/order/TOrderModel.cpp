@@ -355,11 +355,7 @@ void TOrderModel::SetFormat(const QList<int> &rows, const QString &formatName, b
         const QString old = it.Formaat;
         it.Formaat = ansi::cut(formatName, 255);
         if (known) {
-            const TRating rating = m_rater.Rate(it.Bestand, ItemLengte(dims), dims.Breedte);
-            it.Kwaliteit = rating.Kwaliteit;
-            it.Lengte = rating.Lengte;
-            if (rating.ErrorCode != 0)
-                hooks.message(m_rater.ErrorText(rating.ErrorCode));
+            RateItem(it, dims, m_rater, hooks);
         } else {
             it.Lengte = 0.0;
             it.Kwaliteit = QualityUnknown;

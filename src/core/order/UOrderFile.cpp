@@ -181,11 +181,7 @@ bool TOrderFile::LoadOrderFile(const QString &fileName, const QString &version, 
             item.Grootte = size;
             TFormatDims dims;
             if (rater.FindFormat(item.Formaat, dims)) {
-                const TRating rating = rater.Rate(item.Bestand, ItemLengte(dims), dims.Breedte);
-                item.Lengte = rating.Lengte;
-                item.Kwaliteit = rating.Kwaliteit;
-                if (rating.ErrorCode != 0)
-                    hooks.message(rater.ErrorText(rating.ErrorCode));
+                RateItem(item, dims, rater, hooks);
             } else {
                 item.Formaat.clear();
                 item.Kwaliteit = QualityUnknown;
