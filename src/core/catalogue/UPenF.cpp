@@ -21,14 +21,16 @@ TCurrency TierPrice(const TPrijsLijst &tiers, uint16_t count)
 namespace {
 
 // The locale-aware comparison with letter case ignored, under the program's Dutch settings.
-bool sameFormatName(const QString &a, const QString &b)
+// Set up completely before first use, so later use from any thread only reads it.
+const QCollator &formatNameCollator()
 {
     static const QCollator collator = [] {
         QCollator c(QLocale(QLocale::Dutch, QLocale::Netherlands));
         c.setCaseSensitivity(Qt::CaseInsensitive);
+        (void)c.compare(QStringLiteral("a"), QStringLiteral("A"));
         return c;
     }();
-    return collator.compare(a, b) == 0;
+    return collator;
 }
 
 // Reads the file one record at a time, checking every record against the real size first.
@@ -89,6 +91,22 @@ int versionOfProbe(const unsigned char *probe)
 }
 
 } // namespace
+
+bool SameFormatName(const QString &a, const QString &b)
+{
+    return formatNameCollator().compare(a, b) == 0;
+}
+
+int TFormatNameIndex::find(const QString &name) const
+{
+    const auto it = m_first.find(formatNameCollator().sortKey(name));
+    return it == m_first.end() ? -1 : it->second;
+}
+
+void TFormatNameIndex::add(const QString &name, int index)
+{
+    m_first.try_emplace(formatNameCollator().sortKey(name), index);
+}
 
 TPenFFile::TPenFFile(const QString &fileName, TDateTime versiedatum, uint8_t versienummer)
     : m_fileName(fileName), m_versiedatum(versiedatum), m_versienummer(versienummer)
@@ -178,6 +196,9 @@ void TPenFFile::LoadFromDevice(QIODevice &device)
         next = uint16_t(locationCount + 2);
     }
 
+    // Finds the earlier format of a repeated name without a search over the whole list, so a
+    // damaged file with many formats does not make loading quadratic.
+    TFormatNameIndex names;
     // Every pass reads at least one record, and reads stop at the real end of the file, so
     // the loop ends even when the 16-bit counter wraps.
     while (next <= recordCount) {
@@ -208,6 +229,7 @@ void TPenFFile::LoadFromDevice(QIODevice &device)
         } else {
             format->Prijzen.append(TPrijsTrede{0, TCurrency()});
         }
+        names.add(format->Naam, FormatCount());
         const QString naam = format->Naam;
         m_formaten.push_back(std::move(format));
 
@@ -215,7 +237,7 @@ void TPenFFile::LoadFromDevice(QIODevice &device)
             m_heeftSnelservice = true;
             next = uint16_t(next + m);
             // With a repeated name the earlier format of that name receives these tiers.
-            TFormaat &owner = *m_formaten[size_t(IndexOfFormat(naam))];
+            TFormaat &owner = *m_formaten[size_t(names.find(naam))];
             for (int i = 0; i < m; ++i)
                 owner.SnelPrijzen.append(readTier(reader.next()));
         }
@@ -233,7 +255,7 @@ QString TPenFFile::FormatName(int index) const
 int TPenFFile::IndexOfFormat(const QString &name) const
 {
     for (int i = 0; i < FormatCount(); ++i) {
-        if (sameFormatName(m_formaten[size_t(i)]->Naam, name))
+        if (SameFormatName(m_formaten[size_t(i)]->Naam, name))
             return i;
     }
     return -1;

@@ -7,12 +7,14 @@
 #include "app/Money.h"
 
 #include <QByteArray>
+#include <QCollatorSortKey>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -71,6 +73,20 @@ struct TAfhaallocatie {
     TShortString<25> Tekst3;
     TShortString<255> Tekst4;
     bool operator==(const TAfhaallocatie &) const = default;
+};
+
+// Format names compared as IndexOfFormat compares them (locale-aware, letter case ignored),
+// by sort key, so that a long list is searched without comparing every pair.
+bool SameFormatName(const QString &a, const QString &b);
+class TFormatNameIndex {
+public:
+    // The index stored first under a name equal to this one, or -1.
+    int find(const QString &name) const;
+    // Stores the index under the name unless an equal name is there already.
+    void add(const QString &name, int index);
+
+private:
+    std::map<QCollatorSortKey, int> m_first;
 };
 
 // Record layout of PenF.dat, shared by the reader and the writer.

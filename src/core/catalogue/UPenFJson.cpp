@@ -284,12 +284,13 @@ TParsed FromJson(const QByteArray &json)
 
     const QJsonArray formats = top.array(QStringLiteral("formats"), true);
     const TPath formatsPath = top.path(QStringLiteral("formats"));
+    TFormatNameIndex names;
     for (int i = 0; i < formats.size(); ++i) {
         const QString name = formats[i].toObject().value(QStringLiteral("name")).toString();
         const TPath where = formatsPath.item(i, QStringLiteral("formaat \"%1\"").arg(name));
-        if (catalogue.IndexOfFormat(name) >= 0)
+        if (names.find(name) >= 0)
             where.field(QStringLiteral("name")).fail(QStringLiteral("dit formaat komt al eerder voor (hoofdletters tellen niet)"));
-        catalogue.AddFormat(parseFormat(catalogue, formats[i], where));
+        names.add(name, catalogue.AddFormat(parseFormat(catalogue, formats[i], where)));
     }
 
     const QString defaultFormat = top.text(QStringLiteral("defaultFormat"), false);

@@ -47,12 +47,13 @@ void checkCatalogue(const TPenFFile &catalogue, int version)
     }
 
     int64_t records = 1 + catalogue.LocationCount();
+    TFormatNameIndex names;
     for (int i = 0; i < catalogue.FormatCount(); ++i) {
         const TFormaat &f = catalogue.Format(i);
         const QString owner = formatLabel(catalogue, i);
         checkText(owner, QStringLiteral("naam"), f.Naam, 255);
         checkText(owner, QStringLiteral("omschrijving"), f.Omschrijving, 255);
-        if (catalogue.IndexOfFormat(f.Naam) != i)
+        if (names.find(f.Naam) >= 0)
             refuse(QStringLiteral("%1: de naam komt al eerder voor (hoofdletters tellen niet)").arg(owner));
         if (f.Prijzen.size() > 65535 || f.SnelPrijzen.size() > 65535)
             refuse(QStringLiteral("%1: meer dan 65535 prijstreden").arg(owner));
@@ -66,6 +67,7 @@ void checkCatalogue(const TPenFFile &catalogue, int version)
                     refuse(QStringLiteral("%1: bestandsversie %2 kan geen snelservicelocaties bevatten").arg(owner).arg(version));
             }
         }
+        names.add(f.Naam, i);
         records += 1 + f.Prijzen.size() + f.SnelPrijzen.size();
     }
     // The reader holds the record count in 16 bits.
