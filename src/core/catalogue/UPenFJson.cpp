@@ -315,6 +315,99 @@ QString ExactAmount(int64_t tenThousandths)
 
 namespace {
 
+// The document written with its fields in the schema's order (QJsonDocument sorts them by
+// name), tiers and lists of names on one line each.
+class TOrderedWriter {
+public:
+    QByteArray write(const QJsonValue &value)
+    {
+        m_out.clear();
+        value_(value, 0);
+        m_out += '\n';
+        return m_out;
+    }
+
+private:
+    static int rank(const QString &key)
+    {
+        static const QStringList order{
+            "fileVersion", "date", "edition", "defaultFormat", "locations", "formats", "name", "host",
+            "text1", "text2", "text3", "text4", "description", "width", "length", "glossyMatte",
+            "tiers", "fastTiers", "fastLocations", "from", "price"};
+        const qsizetype r = order.indexOf(key);
+        return r < 0 ? int(order.size()) : int(r);
+    }
+    static bool isFlat(const QJsonValue &v)
+    {
+        if (v.isArray()) {
+            for (const QJsonValue &e : v.toArray())
+                if (e.isArray() || e.isObject())
+                    return false;
+            return true;
+        }
+        if (v.isObject()) {
+            for (const QJsonValue &e : v.toObject())
+                if (e.isArray() || e.isObject())
+                    return false;
+            return v.toObject().size() <= 2;
+        }
+        return true;
+    }
+    void scalar(const QJsonValue &v)
+    {
+        // One-element array in compact form, without its brackets.
+        const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+        m_out += a.mid(1, a.size() - 2);
+    }
+    void newline(int indent)
+    {
+        m_out += '\n';
+        m_out += QByteArray(indent * 2, ' ');
+    }
+    void value_(const QJsonValue &v, int indent)
+    {
+        const bool flat = isFlat(v);
+        if (v.isArray()) {
+            const QJsonArray a = v.toArray();
+            m_out += '[';
+            for (qsizetype i = 0; i < a.size(); ++i) {
+                if (i > 0)
+                    m_out += flat ? ", " : ",";
+                if (!flat)
+                    newline(indent + 1);
+                value_(a[i], indent + 1);
+            }
+            if (!flat && !a.isEmpty())
+                newline(indent);
+            m_out += ']';
+        } else if (v.isObject()) {
+            const QJsonObject o = v.toObject();
+            QStringList keys = o.keys();
+            std::stable_sort(keys.begin(), keys.end(),
+                             [](const QString &a, const QString &b) { return rank(a) < rank(b); });
+            m_out += flat ? "{ " : "{";
+            for (qsizetype i = 0; i < keys.size(); ++i) {
+                if (i > 0)
+                    m_out += flat ? ", " : ",";
+                if (!flat)
+                    newline(indent + 1);
+                scalar(keys[i]);
+                m_out += ": ";
+                value_(o.value(keys[i]), indent + 1);
+            }
+            if (flat)
+                m_out += " }";
+            else {
+                newline(indent);
+                m_out += '}';
+            }
+        } else {
+            scalar(v);
+        }
+    }
+    QByteArray m_out;
+};
+
 QJsonArray tiersValue(const TPrijsLijst &tiers)
 {
     QJsonArray array;
@@ -376,7 +469,7 @@ QByteArray ToJson(const TPenFFile &catalogue)
         formats.append(format);
     }
     top.insert(QStringLiteral("formats"), formats);
-    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+    return TOrderedWriter().write(top);
 }
 
 } // namespace penfjson
