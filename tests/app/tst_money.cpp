@@ -1,4 +1,5 @@
 #include "app/DateTime.h"
+#include "app/Errors.h"
 #include "app/Money.h"
 
 #include <QTest>
@@ -11,6 +12,7 @@ private slots:
     void parse_data();
     void parse();
     void exactArithmetic();
+    void checkedArithmetic();
     void roundHalfEven_data();
     void roundHalfEven();
 };
@@ -78,6 +80,17 @@ void TestMoney::exactArithmetic()
     QCOMPARE((p * 55).raw(), qint64(159500));
     QCOMPARE(money::formatMoney(p * 30 + p * 25), QStringLiteral("€ 15,95"));
     QCOMPARE(TCurrency::missing().raw(), qint64(-10000));
+}
+
+void TestMoney::checkedArithmetic()
+{
+    const TCurrency p = TCurrency::fromRaw(2900);
+    QCOMPARE(p.checkedMul(55).raw(), qint64(159500));
+    QCOMPARE(p.checkedAdd(p).raw(), qint64(5800));
+    const TCurrency huge = TCurrency::fromRaw(std::numeric_limits<qint64>::max() / 2);
+    QVERIFY_THROWS_EXCEPTION(EIntOverflow, huge.checkedMul(3));
+    QVERIFY_THROWS_EXCEPTION(EIntOverflow, TCurrency::fromRaw(-5404319552844592300).checkedMul(3));
+    QVERIFY_THROWS_EXCEPTION(EIntOverflow, huge.checkedAdd(huge).checkedAdd(huge));
 }
 
 void TestMoney::roundHalfEven_data()

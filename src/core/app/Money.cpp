@@ -1,5 +1,7 @@
 #include "Money.h"
 
+#include "Errors.h"
+
 #include <limits>
 
 namespace {
@@ -19,6 +21,22 @@ QString digitsWithDecimals(int64_t cents, bool grouped)
 }
 
 } // namespace
+
+TCurrency TCurrency::checkedAdd(TCurrency o) const
+{
+    int64_t sum = 0;
+    if (__builtin_add_overflow(m_raw, o.m_raw, &sum))
+        throw EIntOverflow(QStringLiteral("Bedrag te groot"));
+    return TCurrency(sum);
+}
+
+TCurrency TCurrency::checkedMul(int64_t n) const
+{
+    int64_t product = 0;
+    if (__builtin_mul_overflow(m_raw, n, &product))
+        throw EIntOverflow(QStringLiteral("Bedrag te groot"));
+    return TCurrency(product);
+}
 
 namespace money {
 

@@ -27,6 +27,11 @@ public:
     TCurrency &operator-=(TCurrency o) { m_raw -= o.m_raw; return *this; }
     constexpr auto operator<=>(const TCurrency &) const = default;
 
+    // The same sums and products, raising EIntOverflow instead of passing the 64-bit range
+    // (a damaged catalogue can hold any price).
+    TCurrency checkedAdd(TCurrency o) const;
+    TCurrency checkedMul(int64_t n) const;
+
     double toDouble() const { return double(m_raw) / 10000.0; }
     // Amount rounded to whole cents, half away from zero (0.0050 becomes 0.01).
     constexpr int64_t roundedCents() const
