@@ -37,7 +37,10 @@ void query(const TPenFFile &catalogue)
         } catch (const EKiekjesError &) {
         }
     }
-    (void)kassa.Total();
+    try {
+        (void)kassa.Total();
+    } catch (const EIntOverflow &) {
+    }
     for (bool fast : {false, true}) {
         const QString location = catalogue.LocationName(0);
         (void)aanbod::FormatsOnOffer(catalogue, fast, location);

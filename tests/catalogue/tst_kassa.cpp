@@ -45,6 +45,7 @@ private slots:
     void changeFormatWithoutOldEntryReports();
     void changeFormatOverflowRestoresRegister();
     void changeFormatMovesUnknownPrice();
+    void totalPastTheRangeRaises();
 
 private:
     std::unique_ptr<TPenFFile> m_catalogue;
@@ -215,6 +216,21 @@ void TestKassa::changeFormatMovesUnknownPrice()
     QCOMPARE(kassa.ChangeFormat(QStringLiteral("Onbekend"), QStringLiteral("13x18"), 2), cents(79));
     QCOMPARE(kassa.Aanslagen().size(), 1);
     QCOMPARE(kassa.Total(), cents(158));
+}
+
+void TestKassa::totalPastTheRangeRaises()
+{
+    // A damaged catalogue can hold a price near the top of the 64-bit range.
+    TPenFFile catalogue(QString(), 0, 0);
+    auto f = std::make_unique<TFormaat>();
+    f->Naam = QStringLiteral("Duur");
+    f->Prijzen = {{1, TCurrency::fromRaw(std::numeric_limits<qint64>::max() / 2)}};
+    catalogue.AddFormat(std::move(f));
+    TKassa kassa(catalogue);
+    kassa.AddPrints(QStringLiteral("Duur"), 2);
+    QCOMPARE(kassa.Total().raw(), std::numeric_limits<qint64>::max() / 2 * 2);
+    kassa.AddPrints(QStringLiteral("Duur"), 1);
+    QVERIFY_THROWS_EXCEPTION(EIntOverflow, kassa.Total());
 }
 
 QTEST_GUILESS_MAIN(TestKassa)

@@ -114,6 +114,6 @@ TCurrency TKassa::Total() const
 {
     TCurrency total;
     for (const TAanslag &entry : m_aanslagen)
-        total += entry.Prijs * entry.Aantal;
+        total = total.checkedAdd(entry.Prijs.checkedMul(entry.Aantal));
     return total;
 }

@@ -46,6 +46,8 @@ public:
     // the addition raise, the register is left exactly as before the call.
     TCurrency ChangeFormat(const QString &oldFormat, const QString &newFormat, int count);
     TCurrency UnitPrice(const QString &format) const;
+    // The order value without postage. Raises EIntOverflow when the catalogue's prices make a
+    // sum past the 64-bit range, rather than showing a wrapped amount.
     TCurrency Total() const;
 
     const QList<TAanslag> &Aanslagen() const { return m_aanslagen; }
