@@ -32,6 +32,10 @@ void TestMoney::format_data()
     QTest::newRow("negative half cent") << qint64(-50) << "€ -0,01" << "-0,01";
     QTest::newRow("below half cent") << qint64(49) << "€ 0,00" << "0,00";
     QTest::newRow("0,295 rounds up") << qint64(2950) << "€ 0,30" << "0,30";
+    QTest::newRow("largest amount") << std::numeric_limits<qint64>::max() << "€ 922.337.203.685.477,58"
+                                    << "922337203685477,58";
+    QTest::newRow("smallest amount") << std::numeric_limits<qint64>::min() << "€ -922.337.203.685.477,58"
+                                     << "-922337203685477,58";
 }
 
 void TestMoney::format()

@@ -34,9 +34,13 @@ public:
 
     double toDouble() const { return double(m_raw) / 10000.0; }
     // Amount rounded to whole cents, half away from zero (0.0050 becomes 0.01).
+    // Safe over the whole 64-bit range: the remainder decides, nothing is negated or added
+    // before dividing.
     constexpr int64_t roundedCents() const
     {
-        return m_raw >= 0 ? (m_raw + 50) / 100 : -((-m_raw + 50) / 100);
+        const int64_t cents = m_raw / 100;
+        const int64_t rest = m_raw % 100; // has the sign of m_raw
+        return rest >= 50 ? cents + 1 : rest <= -50 ? cents - 1 : cents;
     }
 
 private:
