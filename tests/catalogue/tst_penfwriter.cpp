@@ -267,6 +267,8 @@ void TestPenFWriter::jsonErrors_data()
                                      << "veld \"formats\": ontbreekt";
     QTest::newRow("bad date") << QByteArray(R"({"date": "1-12-2026", "edition": 1, "formats": []})")
                               << "veld \"date\": moet een datum zijn";
+    QTest::newRow("day count past 9999") << QByteArray(R"({"date": 1e300, "edition": 1, "formats": []})")
+                                         << "veld \"date\": moet een datum zijn";
     QTest::newRow("edition 256") << QByteArray(R"({"date": "2026-12-01", "edition": 256, "formats": []})")
                                  << "veld \"edition\": moet een geheel getal van 0 tot en met 255 zijn";
     QTest::newRow("misspelt field")

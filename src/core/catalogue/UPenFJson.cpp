@@ -151,8 +151,9 @@ TPrijsLijst parseTiers(const QJsonArray &array, const TPath &path)
 
 TDateTime parseDate(const QJsonValue &v, const TPath &path)
 {
-    if (v.isDouble() && std::isfinite(v.toDouble()))
-        return v.toDouble(); // days since 1899-12-30, as the file holds it
+    // Days since 1899-12-30 as the file holds them, within the years 1 to 9999.
+    if (v.isDouble() && v.toDouble() >= -693593.0 && v.toDouble() < 2958466.0)
+        return v.toDouble();
     const QString text = v.toString();
     if (v.isString()) {
         const QDate date = QDate::fromString(text, Qt::ISODate);
@@ -162,7 +163,8 @@ TDateTime parseDate(const QJsonValue &v, const TPath &path)
         if (moment.isValid() && moment.timeSpec() == Qt::LocalTime)
             return datetime::fromQDateTime(moment);
     }
-    path.fail(QStringLiteral("moet een datum zijn als \"2026-12-01\" of \"2026-12-01T09:30:00\""));
+    path.fail(QStringLiteral("moet een datum zijn als \"2026-12-01\" of \"2026-12-01T09:30:00\", of een "
+                             "aantal dagen sinds 1899-12-30 in de jaren 1 tot en met 9999"));
 }
 
 QJsonValue dateValue(TDateTime value)
