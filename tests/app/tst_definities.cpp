@@ -80,6 +80,10 @@ void TestDefinities::pakDatumDropsTime()
     // 1899-12-30 is day 0; the day count of a known date.
     QCOMPARE(datetime::encodeDate(1899, 12, 30), 0.0);
     QCOMPARE(datetime::encodeDate(2009, 7, 21), 40015.0);
+    // A catalogue date from a damaged file: no undefined conversion, zeros in the text.
+    QCOMPARE(VersieTekst(3, std::nan("")), QStringLiteral("000000-03"));
+    QCOMPARE(VersieTekst(3, 1e300), QStringLiteral("000000-03"));
+    QVERIFY(!datetime::toQDateTime(-std::numeric_limits<double>::infinity()).isValid());
 }
 
 void TestDefinities::tijdstipValid_data()

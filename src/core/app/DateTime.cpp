@@ -34,6 +34,10 @@ YMD decodeDate(TDateTime value)
 
 QDate toQDate(TDateTime value)
 {
+    // A value read from a damaged file can be anything; converting NaN or a huge value to an
+    // integer is undefined, so those give an invalid date.
+    if (!std::isfinite(value) || std::fabs(value) > 1e9)
+        return QDate();
     return kEpoch.addDays(qint64(std::trunc(value)));
 }
 

@@ -25,7 +25,8 @@ struct YMD {
 YMD decodeDate(TDateTime value);
 
 // Conversions to and from Qt's local date-time (no time zone arithmetic: the value is the
-// wall clock it shows).
+// wall clock it shows). A value that is not finite or lies beyond a billion days gives an
+// invalid date (decodeDate then gives zeros).
 QDateTime toQDateTime(TDateTime value);
 TDateTime fromQDateTime(const QDateTime &dt);
 QDate toQDate(TDateTime value);
