@@ -1,5 +1,6 @@
 // Fuzz target: the catalogue reader on arbitrary bytes. Every query of the catalogue runs on
 // what was read; a catalogue read completely that the writer accepts must read back the same.
+#include "app/Definities.h"
 #include "app/Errors.h"
 #include "catalogue/UAanbod.h"
 #include "catalogue/UKassa.h"
@@ -16,6 +17,7 @@ namespace {
 void query(const TPenFFile &catalogue)
 {
     (void)catalogue.DefaultFormatName();
+    (void)VersieTekst(catalogue.Versienummer(), catalogue.Versiedatum());
     QStringList list;
     catalogue.FillLocations(list);
     catalogue.FillFastServiceLocations(list);
