@@ -72,6 +72,8 @@ void TestPenF::nineRecordFile()
     QCOMPARE(catalogue.Bestandsversie(), 2);
     QCOMPARE(catalogue.Versiedatum(), 47088.0);
     QCOMPARE(catalogue.Versienummer(), 3);
+    QCOMPARE(catalogue.GetVersion().Versiedatum, 47088.0);
+    QCOMPARE(int(catalogue.GetVersion().Versienummer), 3);
     QCOMPARE(catalogue.LocationCount(), 2);
     QCOMPARE(catalogue.LocationName(0), QStringLiteral("Veldmeer"));
     QCOMPARE(catalogue.LocationName(1), QStringLiteral("Amstelrade"));

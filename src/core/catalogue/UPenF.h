@@ -147,6 +147,11 @@ public:
     void Clear();
 
     QString GetFileName() const { return m_fileName; }
+    struct TVersion {
+        TDateTime Versiedatum;
+        uint8_t Versienummer;
+    };
+    TVersion GetVersion() const { return {m_versiedatum, m_versienummer}; }
     TDateTime Versiedatum() const { return m_versiedatum; }
     uint8_t Versienummer() const { return m_versienummer; }
     void SetVersion(TDateTime versiedatum, uint8_t versienummer);
