@@ -32,6 +32,8 @@ class TestKassa : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_catalogue = makeCatalogue(); }
+    void orderValue_data();
+    void orderValue();
     void tiersFollowTheFormatTotal();
     void countChanges_data();
     void countChanges();
@@ -50,6 +52,36 @@ private slots:
 private:
     std::unique_ptr<TPenFFile> m_catalogue;
 };
+
+void TestKassa::orderValue_data()
+{
+    // Items of one format with tiers {1: 0.39}, {50: 0.29}: every item is priced at the tier
+    // of the format's total.
+    QTest::addColumn<QList<int>>("items");
+    QTest::addColumn<int>("unitCents"); // -100: the missing-price marker
+    QTest::addColumn<int>("totalCents");
+    QTest::newRow("30 and 25 prints") << QList<int>{30, 25} << 29 << 1595;
+    QTest::newRow("30 prints") << QList<int>{30} << 39 << 1170;
+    QTest::newRow("49 prints") << QList<int>{20, 29} << 39 << 1911;
+    QTest::newRow("50 prints") << QList<int>{25, 25} << 29 << 1450;
+    QTest::newRow("no items") << QList<int>{} << -100 << 0;
+}
+
+void TestKassa::orderValue()
+{
+    QFETCH(QList<int>, items);
+    QFETCH(int, unitCents);
+    QFETCH(int, totalCents);
+    TKassa kassa(*m_catalogue);
+    for (int count : items)
+        kassa.AddPrints(QStringLiteral("10x15"), count);
+    QCOMPARE(kassa.UnitPrice(QStringLiteral("10x15")), cents(unitCents));
+    QCOMPARE(kassa.Total(), cents(totalCents));
+    TCurrency sumOfItems;
+    for (int count : items)
+        sumOfItems += kassa.UnitPrice(QStringLiteral("10x15")) * count;
+    QCOMPARE(sumOfItems, cents(totalCents));
+}
 
 void TestKassa::tiersFollowTheFormatTotal()
 {

@@ -367,6 +367,16 @@ void TestPenFWriter::toolBuildAndDumpDemo()
     QVERIFY(catalogue.HeeftSnelservice());
     QCOMPARE(catalogue.DefaultFormatName(), QStringLiteral("10 x 15"));
 
+    // A damaged file: the reader's error, naming the file, and a failing exit code.
+    QFile cut(second);
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(readAll(first).left(1000));
+    cut.close();
+    const Run damaged = runTool({"dump", second});
+    QCOMPARE(damaged.exitCode, 1);
+    QVERIFY2(damaged.err.contains(second.toLocal8Bit() + ": Bestand is te kort"), damaged.err.constData());
+    QVERIFY(damaged.out.isEmpty());
+
     // --file-version wins over the document's own "fileVersion".
     const Run refused = runTool({"build", json, "-o", second, "--file-version", "1"});
     QCOMPARE(refused.exitCode, 1);
