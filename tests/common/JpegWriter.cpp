@@ -76,11 +76,13 @@ QImage PhotoLikePicture(int width, int height, uint32_t seed)
         uint8_t *p = picture.scanLine(y);
         for (int x = 0; x < width; ++x, p += 3) {
             state = state * 1664525u + 1013904223u;
-            const int noise = int((state >> 24) & 31) - 16;
+            // Grain in the brightness, as a camera's sensor gives, and some in the colours.
+            const int grain = int((state >> 24) & 63) - 32;
+            const int tint = int((state >> 16) & 15) - 8;
             const int base = (x * 255 / width + y * 128 / height) & 255;
-            p[0] = uint8_t(std::clamp(base + noise, 0, 255));
-            p[1] = uint8_t(std::clamp(255 - base + noise / 2, 0, 255));
-            p[2] = uint8_t(std::clamp((base * 3 + y * 255 / height) / 4 - noise, 0, 255));
+            p[0] = uint8_t(std::clamp(base + grain + tint, 0, 255));
+            p[1] = uint8_t(std::clamp(255 - base + grain, 0, 255));
+            p[2] = uint8_t(std::clamp((base * 3 + y * 255 / height) / 4 + grain - tint, 0, 255));
         }
     }
     return picture;

@@ -38,6 +38,7 @@ void ApplyFinishPreview(QImage &shown, int afwerking);
 using TProgress = std::function<void(int)>;
 
 // The destination becomes the source turned a quarter turn, clockwise or counter-clockwise.
-// An empty source leaves everything as it was. Writes whole destination rows, working through
-// bands of source rows; the progress follows the source rows done.
+// An empty source leaves everything as it was. Copies tiles of the picture, in bands of
+// source rows shared out among threads for a large picture; the progress follows the source
+// rows done and is reported on the calling thread only.
 void RotateBitmap90(const QImage &source, QImage &destination, bool clockwise, const TProgress &progress = {});
