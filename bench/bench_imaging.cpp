@@ -92,7 +92,7 @@ int main(int argc, char **argv)
         const double base = fastestMs(runs, [&] { require(DecodeJpegFile(p.file, eighth).ok(), "decode failed"); });
         const double fullMs = fastestMs(runs, [&] { require(DecodeJpegFile(p.file, full).ok(), "decode failed"); });
         const double pipeline = fastestMs(runs, [&] {
-            const TPhotoCheck check = CheckAndRatePhoto(p.file, 15.0, 10.0);
+            const TAddPhotoCheck check = CheckAndRatePhoto(p.file, 15.0, 10.0);
             require(check.readable && check.qualityError == 0, "check failed");
         });
         const double naive = fastestMs(runs, [&] {
@@ -119,7 +119,7 @@ int main(int argc, char **argv)
 
     // 100 photos through the pipeline: one thread, then a pool of every core.
     const int batch = 100;
-    std::vector<TPhotoCheck> results(batch);
+    std::vector<TAddPhotoCheck> results(batch);
     const auto job = [&](int i) { results[size_t(i)] = CheckAndRatePhoto(photos[size_t(i) % photos.size()].file, 15.0, 10.0); };
     const double single = fastestMs(1, [&] { for (int i = 0; i < batch; ++i) job(i); });
     QThreadPool pool;
@@ -129,7 +129,7 @@ int main(int argc, char **argv)
             pool.start([&, i] { job(i); });
         pool.waitForDone();
     });
-    for (const TPhotoCheck &r : results)
+    for (const TAddPhotoCheck &r : results)
         require(r.readable && r.kwaliteit == 0, "batch result wrong");
     std::printf("batch of %d photos (%zu files in turn), %d threads\n", batch, photos.size(), pool.maxThreadCount());
     row("  one thread (baseline)", single, single, "");

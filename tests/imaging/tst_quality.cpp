@@ -17,13 +17,13 @@ namespace {
 
 // The rating as it reads when the photo is decoded at full size with the fast DCT and its
 // width and height are taken from the decoded picture.
-struct TRating {
+struct TReferenceRating {
     TQuality level;
     uint16_t error;
     double lengte;
 };
 
-TRating ratedByFullDecode(const QString &fileName, double lengte, double breedte)
+TReferenceRating ratedByFullDecode(const QString &fileName, double lengte, double breedte)
 {
     const QFileInfo info(fileName);
     if (!info.exists() || info.isDir())
@@ -275,7 +275,7 @@ void TestQuality::sameAsFullDecodeOverCorpus()
             GetQualityError();
             const TQuality level = GetPrintQuality(file, side, breedte);
             const uint16_t error = GetQualityError();
-            const TRating expected = ratedByFullDecode(file, lengte, breedte);
+            const TReferenceRating expected = ratedByFullDecode(file, lengte, breedte);
             const QByteArray where = QFileInfo(file).fileName().toLatin1();
             QVERIFY2(level == expected.level, where.constData());
             QVERIFY2(error == expected.error, where.constData());
@@ -294,7 +294,7 @@ void TestQuality::sameAsFullDecodeOverCorpus()
 void TestQuality::photoCheckForAdding()
 {
     const QString good = photo(320, 480);
-    const TPhotoCheck check = CheckAndRatePhoto(good, 2.54, 2.54);
+    const TAddPhotoCheck check = CheckAndRatePhoto(good, 2.54, 2.54);
     QVERIFY(check.readable);
     QCOMPARE(check.width, 320);
     QCOMPARE(check.height, 480);
@@ -303,16 +303,16 @@ void TestQuality::photoCheckForAdding()
     QCOMPARE(check.lengte, 2.54);
     QVERIFY(DecodeJpegFile(good).ok());
 
-    const TPhotoCheck dynamic = CheckAndRatePhoto(good, 0.0, 2.0);
+    const TAddPhotoCheck dynamic = CheckAndRatePhoto(good, 0.0, 2.0);
     QCOMPARE(dynamic.lengte, 3.0);
 
-    const TPhotoCheck narrow = CheckAndRatePhoto(good, 15.0, 0.5);
+    const TAddPhotoCheck narrow = CheckAndRatePhoto(good, 15.0, 0.5);
     QVERIFY(narrow.readable);
     QCOMPARE(int(narrow.kwaliteit), 3);
     QCOMPARE(int(narrow.qualityError), 2);
 
     WriteFile(m_dir.filePath("tekst.jpg"), "Dit is geen foto.\n");
-    const TPhotoCheck text = CheckAndRatePhoto(m_dir.filePath("tekst.jpg"), 15.0, 10.0);
+    const TAddPhotoCheck text = CheckAndRatePhoto(m_dir.filePath("tekst.jpg"), 15.0, 10.0);
     QVERIFY(!text.readable);
     QCOMPARE(text.kind, TImageErrorKind::InvalidPicture);
     QVERIFY(!text.message.isEmpty());

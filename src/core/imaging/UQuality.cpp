@@ -103,9 +103,9 @@ QString QualityErrorText(int code)
     return QString::fromLatin1(QualityErrorTexts[code]);
 }
 
-TPhotoCheck CheckAndRatePhoto(const QString &fileName, double longSideCm, double shortSideCm)
+TAddPhotoCheck CheckAndRatePhoto(const QString &fileName, double longSideCm, double shortSideCm)
 {
-    TPhotoCheck check;
+    TAddPhotoCheck check;
     check.lengte = longSideCm;
     const TDecodeResult decoded = decodeOnce(fileName);
     check.kind = decoded.error;

@@ -45,7 +45,7 @@ uint16_t QualityErrorOfKind(TImageErrorKind kind);
 
 // What adding a photo needs: the proof that the file is a readable JPEG and its rating, from
 // one decode. Safe to call from any number of threads at once; touches no shared state.
-struct TPhotoCheck {
+struct TAddPhotoCheck {
     bool readable = false;       // false: not a valid JPEG (the photo is not added)
     TImageErrorKind kind = TImageErrorKind::None;
     QString message;             // the decoder's description when not readable
@@ -55,4 +55,4 @@ struct TPhotoCheck {
     uint16_t qualityError = QualityErrorNone;  // what GetQualityError would report
     double lengte = 0.0;         // the long side after the rating
 };
-TPhotoCheck CheckAndRatePhoto(const QString &fileName, double longSideCm, double shortSideCm);
+TAddPhotoCheck CheckAndRatePhoto(const QString &fileName, double longSideCm, double shortSideCm);
