@@ -294,6 +294,14 @@ void TestQuality::sameAsFullDecodeOverCorpus()
             if (breedte == 10.0)
                 (error == 0 ? good : bad)++;
         }
+        // A photo accepted when added can be shown later, at either preview scale.
+        if (CheckAndRatePhoto(file, 15.0, 10.0).readable) {
+            TDecodeOptions eighth;
+            eighth.scale = TDecodeScale::Eighth;
+            const QByteArray where = QFileInfo(file).fileName().toLatin1();
+            QVERIFY2(DecodeJpegFile(file).ok(), where.constData());
+            QVERIFY2(DecodeJpegFile(file, eighth).ok(), where.constData());
+        }
     }
     qInfo("%d readable and %d refused photos of %d files", good, bad, int(files.size()));
     // The damaged files are a real test: many are refused, some survive with warnings.
