@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -171,8 +172,13 @@ void RotateBitmap90(const QImage &source, QImage &destination, bool clockwise, c
     const qint64 pixels = qint64(h) * from.width();
     const int helpers = pixels < (1 << 20) ? 0 : std::min(bands, std::clamp(int(std::thread::hardware_concurrency()), 1, 4)) - 1;
     std::vector<std::thread> threads;
-    for (int i = 0; i < helpers; ++i)
-        threads.emplace_back(work, false);
+    for (int i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(work, false);
+        } catch (const std::system_error &) {
+            break;  // no thread to be had: this one does the rest
+        }
+    }
     work(true);
     for (std::thread &thread : threads)
         thread.join();
