@@ -1,0 +1,162 @@
+#include "LabServer.h"
+
+#include "app/Errors.h"
+
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+constexpr qint64 ReadChunk = 64 * 1024;
+}
+
+TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalogue, QObject *parent)
+    : QObject(parent),
+      m_config(std::move(config)),
+      m_catalogue(catalogue ? std::move(catalogue) : std::make_unique<TConfigCatalogue>(m_config)),
+      m_spool(m_config.dataFolder),
+      m_context{m_config, m_spool, *m_catalogue}
+{
+    m_server.setMaxPendingConnections(64);
+    connect(&m_server, &QTcpServer::newConnection, this, &TLabServer::accept);
+}
+
+TLabServer::~TLabServer() = default;
+
+bool TLabServer::listen(QString *error)
+{
+    if (m_server.listen(m_config.address, m_config.port))
+        return true;
+    if (error)
+        *error = m_server.errorString();
+    return false;
+}
+
+void TLabServer::beginShutdown()
+{
+    m_context.shuttingDown = true;
+    if (m_connections == 0)
+        emit finished();
+}
+
+void TLabServer::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        // Far beyond the limit nobody is even greeted.
+        if (m_connections >= 2 * m_config.maxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        serve(socket);
+    }
+}
+
+void TLabServer::serve(QTcpSocket *socket)
+{
+    TAdmission admission = TAdmission::Normal;
+    if (m_config.blocked.contains(QHostAddress(socket->peerAddress().toIPv4Address()).toString())
+        || m_config.blocked.contains(socket->peerAddress().toString()))
+        admission = TAdmission::Blocked;
+    else if (m_connections >= m_config.maxConnections)
+        admission = TAdmission::TooMany;
+    ++m_connections;
+
+    socket->setParent(this);
+    socket->setReadBufferSize(4 * ReadChunk);
+    auto session = std::make_shared<TLabSession>(m_context, admission);
+    auto idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    idle->setInterval(m_config.idleSeconds * 1000);
+    connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
+    idle->start();
+
+    auto pump = [socket, session, idle] {
+        if (session->finished())
+            return;
+        idle->start();
+        QByteArray chunk;
+        while (socket->bytesAvailable() > 0 && !session->finished()) {
+            chunk = socket->read(ReadChunk);
+            session->feed(chunk);
+            const QByteArray out = session->takeOutput();
+            if (!out.isEmpty())
+                socket->write(out);
+        }
+        if (session->finished())
+            socket->disconnectFromHost();
+    };
+    connect(socket, &QTcpSocket::readyRead, this, pump);
+    // Replies going out count as activity too (a large catalogue over a slow line).
+    connect(socket, &QTcpSocket::bytesWritten, idle, [idle] { idle->start(); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket, session]() mutable {
+        session.reset(); // a photo cut off half-way is removed here
+        socket->deleteLater();
+        --m_connections;
+        if (m_context.shuttingDown && m_connections == 0)
+            emit finished();
+    });
+    socket->write(TLabSession::openingLine());
+}
+
+namespace {
+class TServerRunner : public QThread {
+public:
+    TServerRunner(const TLabConfig &config) : m_config(config) {}
+    QSemaphore ready;
+    bool ok = false;
+    QString why;
+    quint16 port = 0;
+
+protected:
+    void run() override
+    {
+        std::unique_ptr<TLabServer> server;
+        try {
+            server = std::make_unique<TLabServer>(m_config);
+            ok = server->listen(&why);
+            port = server->port();
+        } catch (const EKiekjesError &e) {
+            why = e.message();
+        }
+        ready.release();
+        if (ok)
+            exec();
+        server.reset();
+    }
+
+private:
+    TLabConfig m_config;
+};
+} // namespace
+
+TLabServerThread::TLabServerThread(TLabConfig config) : m_config(std::move(config)) {}
+
+TLabServerThread::~TLabServerThread() { stop(); }
+
+bool TLabServerThread::start(QString *error)
+{
+    auto runner = std::make_unique<TServerRunner>(m_config);
+    runner->start();
+    QString why = QStringLiteral("server did not start in time");
+    bool ok = false;
+    if (runner->ready.tryAcquire(1, 10000)) {
+        ok = runner->ok;
+        why = runner->why;
+        m_port = runner->port;
+    }
+    m_thread = std::move(runner);
+    if (error)
+        *error = why;
+    return ok;
+}
+
+void TLabServerThread::stop()
+{
+    if (!m_thread)
+        return;
+    m_thread->quit();
+    m_thread->wait(10000);
+    m_thread.reset();
+}

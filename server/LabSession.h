@@ -1,0 +1,71 @@
+#pragma once
+// One client connection of the lab server as a state machine over bytes: received bytes go
+// in through feed(), the answer bytes come out through takeOutput(). It never builds a path
+// from client text, bounds every line, block and container, and touches only the orders it
+// created itself.
+
+#include "LabConfig.h"
+#include "LabPricing.h"
+#include "LabSpool.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <memory>
+#include <set>
+
+struct TLabContext {
+    const TLabConfig &config;
+    TLabSpool &spool;
+    const TLabCatalogue &catalogue;
+    bool shuttingDown = false;
+};
+
+enum class TAdmission { Normal, TooMany, Blocked };
+
+class TLabSession {
+public:
+    static constexpr int MaxOrdersPerConnection = 16;
+
+    TLabSession(TLabContext &context, TAdmission admission);
+    ~TLabSession();
+
+    static QByteArray openingLine();
+
+    void feed(QByteArrayView data);
+    QByteArray takeOutput();
+    // True when the connection is to be closed once the output has gone out.
+    bool finished() const { return m_state == State::Closed; }
+
+private:
+    enum class State {
+        Greeting, Command, SendFileOrder, SendFileNumber, BlockLength, BlockData,
+        OrderArgument, CatalogueConfirm, Closed
+    };
+    enum class Block { Container, Photo };
+
+    bool step();
+    void command(const QByteArray &line);
+    void orderCommand(int32_t order);
+    void blockDone();
+    void close() { m_state = State::Closed; m_photo.reset(); m_block.clear(); }
+    void sendLine(const QString &text);
+    void sendInt(int32_t value);
+    bool owns(int32_t order) const { return m_orders.count(order) != 0; }
+    static int32_t parseOrderNumber(const QByteArray &line);
+
+    TLabContext &m_ctx;
+    TAdmission m_admission;
+    State m_state = State::Greeting;
+    QByteArray m_in;
+    QByteArray m_out;
+    QByteArray m_pending;  // the command waiting for its order number line
+    Block m_blockKind = Block::Container;
+    qint64 m_blockLeft = 0;
+    QByteArray m_block;    // a container being received
+    std::unique_ptr<TLabSpool::TIncomingPhoto> m_photo;
+    bool m_photoOk = true;
+    int32_t m_order = 0;
+    uint16_t m_fileNumber = 0;
+    std::set<int32_t> m_orders;
+    int m_created = 0;
+};
