@@ -1,0 +1,651 @@
+// The client against kiekjesbode-lab on an ephemeral 127.0.0.1 port, and hostile clients
+// against the server. Every wait is bounded.
+#include "FakePeer.h"
+#include "LabServer.h"
+#include "LabSession.h"
+
+#include "app/DateTime.h"
+#include "app/Errors.h"
+#include "lab/UDataModule.h"
+#include "lab/UMailFile.h"
+#include "lab/Wire.h"
+#include "order/TOrderItem.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <thread>
+
+namespace {
+constexpr TDateTime Now = 40015.25; // 21 July 2009, 06:00
+const QByteArray CatalogueBytes = QByteArray("PENF") + QByteArray(5000, 'c');
+
+// A client speaking raw bytes, for what a well-behaved client never sends.
+class Raw {
+public:
+    explicit Raw(quint16 port)
+    {
+        m_s.connectToHost(QHostAddress::LocalHost, port);
+        m_s.waitForConnected(5000);
+    }
+    void send(const QByteArray &b) { m_c.send(b); }
+    QByteArray recv(qint64 n) { return m_c.recv(n); }
+    QByteArray line() { return m_c.recvLine(); }
+    // True when the server closes the connection within 5 s.
+    bool closedByServer()
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 5000) {
+            if (m_s.state() == QAbstractSocket::UnconnectedState)
+                return true;
+            m_s.waitForReadyRead(50);
+            m_s.readAll();
+        }
+        return false;
+    }
+    void greet()
+    {
+        line();
+        send(wire::greeting());
+        QCOMPARE(line(), QByteArray("VERIFIED\r\n"));
+    }
+    void abort() { m_s.abort(); }
+
+    // SENDMAILFILE with the container; the order number the server answers.
+    int32_t sendContainer(const QByteArray &container)
+    {
+        send("SENDMAILFILE\r\n");
+        if (recv(4) != wire::encodeInt(1))
+            return 0;
+        send(wire::encodeInt(int32_t(container.size())) + container);
+        const QByteArray nr = recv(4);
+        return nr.size() == 4 ? qFromBigEndian<int32_t>(nr.constData()) : 0;
+    }
+
+private:
+    QTcpSocket m_s;
+    FakePeer::Conn m_c{&m_s};
+};
+
+QByteArray be(int32_t v) { return wire::encodeInt(v); }
+
+TLabConfig config(const QTemporaryDir &dir, bool withCatalogue = true)
+{
+    TLabConfig c;
+    c.port = 0;
+    c.dataFolder = dir.filePath(QStringLiteral("data"));
+    if (withCatalogue) {
+        c.catalogue = dir.filePath(QStringLiteral("PenF.dat"));
+        QFile f(c.catalogue);
+        f.open(QIODevice::WriteOnly);
+        f.write(CatalogueBytes);
+        c.catalogueVersion = QStringLiteral("01122009-05");
+    }
+    c.news = QStringLiteral("Nieuws van het lab");
+    c.prices.insert(QStringLiteral("10x15"), {TCurrency::fromCents(29), TCurrency::fromCents(45)});
+    c.prices.insert(QStringLiteral("13x18"), {TCurrency::fromCents(59), TCurrency::fromCents(80)});
+    c.postage[0][1] = TCurrency::fromCents(395);
+    c.postage[0][0] = TCurrency::fromCents(100);
+    c.readyHours[0] = 72;
+    c.readyHours[1] = 24;
+    return c;
+}
+
+// An order of two photos on disk: A twice (3x 10x15 glossy, 1x 13x18 matte), B once.
+struct Order {
+    TMailFile mail{QString()};
+    QStringList photos;
+    QByteArray container;
+    Order(const QTemporaryDir &dir, const QString &tag, bool post = true, qint64 photoSize = 3000)
+    {
+        TKlantGegevens k;
+        k.Titel = QStringLiteral("Dhr.");
+        k.Achternaam = QStringLiteral("Klant ") + tag;
+        k.Versturen = post;
+        mail.SetCustomer(k);
+        for (const char *name : {"a", "b"}) {
+            const QString path = dir.filePath(tag + QLatin1String(name) + QStringLiteral(".jpg"));
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            QByteArray bytes(photoSize, '\0');
+            for (qint64 i = 0; i < photoSize; ++i)
+                bytes[i] = char(i * 31 + name[0]);
+            f.write(bytes);
+            photos << path;
+        }
+        auto item = [](const QString &path, uint16_t n, const char *format, uint8_t glans) {
+            TOrderItem i;
+            i.Bestand = path;
+            i.Aantal = n;
+            i.Formaat = QLatin1String(format);
+            i.Glans = glans;
+            return i;
+        };
+        mail.AddOrderItem(item(photos[0], 3, "10x15", 1));
+        mail.AddOrderItem(item(photos[0], 1, "13x18", 0));
+        mail.AddOrderItem(item(photos[1], 2, "10x15", 1));
+        container = mail.toBytes();
+    }
+};
+
+// Runs sequence B on one connection; returns the order number (0 on failure).
+int32_t upload(TDM &dm, Order &order, QStringList *calculation = nullptr)
+{
+    if (!dm.Connect(QString()))
+        return 0;
+    QByteArray c = order.container;
+    QBuffer b(&c);
+    b.open(QIODevice::ReadOnly);
+    const int32_t nr = dm.SendFile(QString(), 0, b);
+    QStringList lines;
+    if (nr == 0 || !dm.CalculateOrder(TDM::OrderNumberText(nr), lines))
+        return 0;
+    if (calculation)
+        *calculation = lines;
+    for (const QString &path : order.photos) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        if (dm.SendFile(TDM::OrderNumberText(nr), order.mail.FileNumber(path), f) != nr)
+            return 0;
+    }
+    return dm.Disconnect() ? nr : 0;
+}
+
+QStringList partialFiles(const QString &root)
+{
+    QStringList out;
+    QDirIterator it(root, {QStringLiteral(".part-*")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next();
+    return out;
+}
+} // namespace
+
+class TstLabServer : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { datetime::setClockForTesting([] { return Now; }); }
+    void cleanup() { datetime::setClockForTesting({}); }
+    void everyCommand();
+    void deleteOrder();
+    void numbersPersist();
+    void catalogueDownload();
+    void greetingReplies();
+    void tryLater();
+    void sessionAnswers_data();
+    void sessionAnswers();
+    void overLongLine();
+    void hugeBlockThenClose();
+    void negativeLength();
+    void unknownFileNumber();
+    void otherConnectionsOrder();
+    void outOfOrder();
+    void damagedContainer();
+    void manyShortConnections();
+    void parallelUploads();
+    void configuration();
+};
+
+void TstLabServer::everyCommand()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    TDM dm;
+    dm.SetHost(QStringLiteral("127.0.0.1"));
+    dm.SetPort(server.port());
+    QVERIFY(dm.Connect(QString()));
+    QCOMPARE(dm.GetNewsAndInfo(), QStringLiteral("Nieuws van het lab"));
+    QString version;
+    QVERIFY(dm.CheckPFVersion(QStringLiteral("01122009-05"), version));
+    QVERIFY(!dm.CheckPFVersion(QStringLiteral("01122009-04"), version));
+    QCOMPARE(version, QStringLiteral("01122009-05"));
+
+    Order order(dir, QStringLiteral("x"));
+    QByteArray c = order.container;
+    QBuffer b(&c);
+    b.open(QIODevice::ReadOnly);
+    const int32_t nr = dm.SendFile(QString(), 0, b);
+    QCOMPARE(nr, TLabSpool::FirstOrderNumber);
+    QStringList lines;
+    QVERIFY(dm.CalculateOrder(TDM::OrderNumberText(nr), lines));
+    QCOMPARE(lines, (QStringList{"10x15 Glans Kleur=5;0,29;1,45", "13x18 Mat Kleur=1;0,59;0,59", "Subtotaal=;;2,04",
+                                 "Portokosten=;;3,95", "-=;;", "Totaal=;;5,99"}));
+    for (const QString &path : order.photos) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(dm.SendFile(TDM::OrderNumberText(nr), order.mail.FileNumber(path), f), nr);
+    }
+    QCOMPARE(dm.GetReceiveDate(TDM::OrderNumberText(nr)), 40015.0);
+    QCOMPARE(datetime::toQDateTime(dm.GetOrderReady(TDM::OrderNumberText(nr))),
+             QDateTime(QDate(2009, 7, 24), QTime(6, 0)));
+    QVERIFY(dm.Disconnect());
+
+    // The spool holds the container and the photos by file number, nothing half-written.
+    TLabSpool spool(dir.filePath(QStringLiteral("data")));
+    const auto orders = spool.orders();
+    QCOMPARE(orders.size(), size_t(1));
+    QCOMPARE(orders[0].Number, nr);
+    QVERIFY(orders[0].complete());
+    QCOMPARE(orders[0].Files, 2);
+    QFile stored(spool.orderFolder(nr) + QStringLiteral("/2"));
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QFile original(order.photos[1]);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), original.readAll());
+    QVERIFY(partialFiles(dir.path()).isEmpty());
+}
+
+void TstLabServer::deleteOrder()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    TDM dm;
+    dm.SetHost(QStringLiteral("127.0.0.1"));
+    dm.SetPort(server.port());
+    QVERIFY(dm.Connect(QString()));
+    Order order(dir, QStringLiteral("d"), false);
+    QBuffer b(&order.container);
+    b.open(QIODevice::ReadOnly);
+    const int32_t nr = dm.SendFile(QString(), 0, b);
+    QVERIFY(nr > 0);
+    QStringList lines;
+    QVERIFY(dm.CalculateOrder(TDM::OrderNumberText(nr), lines));
+    QCOMPARE(lines.at(lines.size() - 3), QStringLiteral("Portokosten=;;1,00")); // collected
+    dm.DeleteOrder(TDM::OrderNumberText(nr));
+    QCOMPARE(dm.GetReceiveDate(TDM::OrderNumberText(nr)), 0.0);
+    QCOMPARE(dm.GetOrderReady(TDM::OrderNumberText(nr)), 0.0);
+    lines.clear();
+    QVERIFY(!dm.CalculateOrder(TDM::OrderNumberText(nr), lines));
+    dm.DeleteOrder(QStringLiteral("0"));
+    QVERIFY(dm.Disconnect());
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("data/orders/%1").arg(nr))));
+}
+
+void TstLabServer::numbersPersist()
+{
+    QTemporaryDir dir;
+    int32_t first = 0;
+    for (int run = 0; run < 2; ++run) {
+        TLabServerThread server(config(dir));
+        QVERIFY(server.start());
+        TDM dm;
+        dm.SetHost(QStringLiteral("127.0.0.1"));
+        dm.SetPort(server.port());
+        Order order(dir, QStringLiteral("p%1").arg(run));
+        const int32_t nr = upload(dm, order);
+        QVERIFY(nr > 0);
+        if (run == 0)
+            first = nr;
+        else
+            QCOMPARE(nr, first + 1);
+    }
+}
+
+void TstLabServer::catalogueDownload()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    TDM dm;
+    dm.SetHost(QStringLiteral("127.0.0.1"));
+    dm.SetPort(server.port());
+    QCOMPARE(dm.OpenUpdateConnection(), TDM::TUpdateGreeting::Go);
+    QString version;
+    QCOMPARE(dm.AskCatalogueVersion(version), TDM::TVersionReply::Version);
+    QCOMPARE(version, QStringLiteral("01122009-05"));
+    QByteArray got;
+    QBuffer out(&got);
+    out.open(QIODevice::WriteOnly);
+    uint64_t announced = 0;
+    qint64 received = 0;
+    QVERIFY(dm.ReceiveCatalogue(out, announced, received));
+    QCOMPARE(announced, uint64_t(CatalogueBytes.size()));
+    QCOMPARE(got, CatalogueBytes);
+    dm.ConfirmCatalogue(true);
+    // Still usable after the confirmation.
+    QCOMPARE(dm.AskCatalogueVersion(version), TDM::TVersionReply::Version);
+    dm.CloseUpdateConnection();
+}
+
+void TstLabServer::greetingReplies()
+{
+    QTemporaryDir dir;
+    {
+        TLabConfig c = config(dir);
+        c.blocked.insert(QStringLiteral("127.0.0.1"));
+        TLabServerThread server(c);
+        QVERIFY(server.start());
+        TDM dm;
+        dm.SetPort(server.port());
+        QVERIFY(!dm.Connect(QStringLiteral("127.0.0.1")));
+        QCOMPARE(dm.ErrorCode(), 207);
+        QCOMPARE(dm.OpenUpdateConnection(), TDM::TUpdateGreeting::Blocked);
+    }
+    {
+        QTemporaryDir empty;
+        TLabServerThread server(config(empty, false));
+        QVERIFY(server.start());
+        TDM dm;
+        dm.SetPort(server.port());
+        QVERIFY(!dm.Connect(QStringLiteral("127.0.0.1")));
+        QCOMPARE(dm.ErrorCode(), 203);
+        QCOMPARE(dm.OpenUpdateConnection(), TDM::TUpdateGreeting::Unavailable);
+    }
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    Raw raw(server.port());
+    QCOMPARE(raw.line(), QByteArray("Kiekjesbode-lab gereed\r\n"));
+    raw.send("QX2.7HwKTKiekjesbode - Studio Oud\r\n");
+    QCOMPARE(raw.line(), QByteArray("REFUSED\r\n"));
+    QVERIFY(raw.closedByServer());
+}
+
+void TstLabServer::tryLater()
+{
+    QTemporaryDir dir;
+    TLabConfig c = config(dir);
+    c.maxConnections = 1;
+    TLabServerThread server(c);
+    QVERIFY(server.start());
+    TDM first, second;
+    first.SetPort(server.port());
+    second.SetPort(server.port());
+    QVERIFY(first.Connect(QStringLiteral("127.0.0.1")));
+    QVERIFY(!second.Connect(QStringLiteral("127.0.0.1")));
+    QCOMPARE(second.ErrorCode(), 203);
+    QVERIFY(first.Disconnect());
+    // Once the first has gone, a new one is taken again (the server notices within a moment).
+    bool ok = false;
+    for (int i = 0; i < 50 && !ok; ++i) {
+        ok = second.Connect(QStringLiteral("127.0.0.1"));
+        if (!ok)
+            QThread::msleep(20);
+    }
+    QVERIFY(ok);
+    QVERIFY(second.Disconnect());
+}
+
+void TstLabServer::sessionAnswers_data()
+{
+    QTest::addColumn<int>("admission");
+    QTest::addColumn<bool>("shuttingDown");
+    QTest::addColumn<QByteArray>("greeting");
+    QTest::addColumn<QByteArray>("reply");
+    const QByteArray good = wire::greeting();
+    QTest::newRow("verified") << int(TAdmission::Normal) << false << good << QByteArray("VERIFIED\r\n");
+    QTest::newRow("LF only") << int(TAdmission::Normal) << false << good.left(good.size() - 2) + "\n"
+                             << QByteArray("VERIFIED\r\n");
+    QTest::newRow("shutting down") << int(TAdmission::Normal) << true << good << QByteArray("SHUTTING DOWN\r\n");
+    QTest::newRow("too many") << int(TAdmission::TooMany) << false << good << QByteArray("TRYLATER\r\n");
+    QTest::newRow("blocked") << int(TAdmission::Blocked) << false << good << QByteArray("BLOCKED IP\r\n");
+    QTest::newRow("code only") << int(TAdmission::Normal) << false << QByteArray("QX2.7HwKT\r\n") << QByteArray("REFUSED\r\n");
+    QTest::newRow("other code") << int(TAdmission::Normal) << false
+                                << QByteArray("QX2.6HwKTKiekjesbode - Studio Meeuwenveld-Ros\r\n") << QByteArray("REFUSED\r\n");
+}
+
+void TstLabServer::sessionAnswers()
+{
+    QFETCH(int, admission);
+    QFETCH(bool, shuttingDown);
+    QFETCH(QByteArray, greeting);
+    QFETCH(QByteArray, reply);
+    QTemporaryDir dir;
+    const TLabConfig c = config(dir);
+    TLabSpool spool(c.dataFolder);
+    TConfigCatalogue catalogue(c);
+    TLabContext ctx{c, spool, catalogue, shuttingDown};
+    TLabSession session(ctx, TAdmission(admission));
+    // Fed a byte at a time: piece boundaries do not matter.
+    for (char ch : greeting)
+        session.feed(QByteArrayView(&ch, 1));
+    QCOMPARE(session.takeOutput(), reply);
+    QCOMPARE(session.finished(), reply != "VERIFIED\r\n");
+    if (!session.finished()) {
+        session.feed("NEWSANDINFO\nP&F-VERSION\r\n");
+        QCOMPARE(session.takeOutput(), QByteArray("Nieuws van het lab\r\nVERSION\r\n01122009-05\r\n"));
+    }
+}
+
+void TstLabServer::overLongLine()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    Raw raw(server.port());
+    raw.greet();
+    raw.send(QByteArray(20000, 'A'));
+    QVERIFY(raw.closedByServer());
+}
+
+void TstLabServer::hugeBlockThenClose()
+{
+    QTemporaryDir dir;
+    TLabConfig c = config(dir);
+    c.maxPhotoBytes = 2147483647;
+    TLabServerThread server(c);
+    QVERIFY(server.start());
+    Order order(dir, QStringLiteral("h"));
+    Raw raw(server.port());
+    raw.greet();
+    const int32_t nr = raw.sendContainer(order.container);
+    QVERIFY(nr > 0);
+    raw.send("SENDFILE\r\n" + QByteArray::number(nr) + "\r\n" + be(1));
+    QCOMPARE(raw.recv(4), be(1));
+    // Announces 2^31-1 bytes, sends a few and goes away.
+    raw.send(be(2147483647) + QByteArray(100000, 'p'));
+    QThread::msleep(100);
+    raw.abort();
+    const QString folder = dir.filePath(QStringLiteral("data/orders/%1").arg(nr));
+    QElapsedTimer t;
+    t.start();
+    while (!partialFiles(folder).isEmpty() && t.elapsed() < 5000)
+        QThread::msleep(20);
+    QVERIFY(partialFiles(folder).isEmpty());
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/1")));
+    // The server carries on.
+    TDM dm;
+    dm.SetPort(server.port());
+    QVERIFY(dm.Connect(QStringLiteral("127.0.0.1")));
+    QVERIFY(dm.Disconnect());
+
+    // Beyond the container limit: refused with 0 and closed before any byte is taken.
+    Raw big(server.port());
+    big.greet();
+    big.send("SENDMAILFILE\r\n");
+    QCOMPARE(big.recv(4), be(1));
+    big.send(be(2147483647));
+    QCOMPARE(big.recv(4), be(0));
+    QVERIFY(big.closedByServer());
+}
+
+void TstLabServer::negativeLength()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    Raw raw(server.port());
+    raw.greet();
+    raw.send("SENDMAILFILE\r\n");
+    QCOMPARE(raw.recv(4), be(1));
+    raw.send(be(-5));
+    QCOMPARE(raw.recv(4), be(0));
+    QVERIFY(raw.closedByServer());
+}
+
+void TstLabServer::unknownFileNumber()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    Order order(dir, QStringLiteral("u"));
+    Raw raw(server.port());
+    raw.greet();
+    const int32_t nr = raw.sendContainer(order.container);
+    QVERIFY(nr > 0);
+    // File 3 is not in the container; file 0 and a negative one name nothing either.
+    for (int32_t fileNr : {3, 0, -1, 65536 + 1}) {
+        raw.send("SENDFILE\r\n" + QByteArray::number(nr) + "\r\n" + be(fileNr));
+        QCOMPARE(raw.recv(8), be(0) + be(0));
+    }
+    // A well-formed one still works on the same connection.
+    raw.send("SENDFILE\r\n" + QByteArray::number(nr) + "\r\n" + be(2));
+    QCOMPARE(raw.recv(4), be(1));
+    raw.send(be(3) + "abc");
+    QCOMPARE(raw.recv(4), be(nr));
+}
+
+void TstLabServer::otherConnectionsOrder()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    TDM owner;
+    owner.SetHost(QStringLiteral("127.0.0.1"));
+    owner.SetPort(server.port());
+    Order order(dir, QStringLiteral("o"));
+    const int32_t nr = upload(owner, order);
+    QVERIFY(nr > 0);
+    // Another connection cannot touch it.
+    Raw raw(server.port());
+    raw.greet();
+    raw.send("DELETEORDER\r\n" + QByteArray::number(nr) + "\r\nSENDFILE\r\n" + QByteArray::number(nr) + "\r\n" + be(1));
+    QCOMPARE(raw.recv(8), be(0) + be(0));
+    raw.send("GETRECEIVEDATE\r\n" + QByteArray::number(nr) + "\r\n");
+    QCOMPARE(raw.recv(4), be(0));
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("data/orders/%1/OrderFile").arg(nr))));
+}
+
+void TstLabServer::outOfOrder()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    {
+        // A command before the greeting is a wrong greeting.
+        Raw raw(server.port());
+        raw.line();
+        raw.send("NEWSANDINFO\r\n");
+        QCOMPARE(raw.line(), QByteArray("REFUSED\r\n"));
+        QVERIFY(raw.closedByServer());
+    }
+    for (const QByteArray &bad : {QByteArray("VERIFIED\r\n"), QByteArray("HELLO\r\n"), QByteArray("sendfile\r\n")}) {
+        Raw raw(server.port());
+        raw.greet();
+        raw.send(bad);
+        QVERIFY2(raw.closedByServer(), bad.constData());
+    }
+}
+
+void TstLabServer::damagedContainer()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    Order order(dir, QStringLiteral("z"));
+    QByteArray damaged = order.container;
+    damaged[2 * 1632] = 3; // the first file record made an order entry
+    TMailFile empty{QString()};
+    for (const QByteArray &bytes : {damaged, empty.toBytes(), QByteArray(100, 'x')}) {
+        TDM dm;
+        dm.SetPort(server.port());
+        QVERIFY(dm.Connect(QStringLiteral("127.0.0.1")));
+        QByteArray copy = bytes;
+        QBuffer b(&copy);
+        b.open(QIODevice::ReadOnly);
+        QCOMPARE(dm.SendFile(QString(), 0, b), 0);
+        QVERIFY(dm.Disconnect());
+    }
+    QVERIFY(QDir(dir.filePath(QStringLiteral("data/orders"))).isEmpty());
+}
+
+void TstLabServer::manyShortConnections()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    TDM dm;
+    dm.SetPort(server.port());
+    for (int i = 0; i < 200; ++i) {
+        QVERIFY2(dm.Connect(QStringLiteral("127.0.0.1")), qPrintable(QString::number(i)));
+        QVERIFY(dm.Disconnect());
+    }
+}
+
+void TstLabServer::parallelUploads()
+{
+    QTemporaryDir dir;
+    TLabConfig c = config(dir);
+    c.maxConnections = 32;
+    TLabServerThread server(c);
+    QVERIFY(server.start());
+    constexpr int Clients = 20;
+    std::vector<std::unique_ptr<Order>> orders;
+    for (int i = 0; i < Clients; ++i)
+        orders.push_back(std::make_unique<Order>(dir, QStringLiteral("c%1-").arg(i), true, 200000 + i));
+    std::vector<int32_t> numbers(Clients, 0);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < Clients; ++i)
+        threads.emplace_back([&, i] {
+            TDM dm;
+            dm.SetHost(QStringLiteral("127.0.0.1"));
+            dm.SetPort(server.port());
+            try {
+                numbers[size_t(i)] = upload(dm, *orders[size_t(i)]);
+            } catch (const EKiekjesError &) {
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    std::set<int32_t> distinct(numbers.begin(), numbers.end());
+    QCOMPARE(int(distinct.size()), Clients);
+    QVERIFY(!distinct.count(0));
+    // Every order has its own photos: the bytes of its own client.
+    TLabSpool spool(c.dataFolder);
+    for (int i = 0; i < Clients; ++i) {
+        QFile f(spool.orderFolder(numbers[size_t(i)]) + QStringLiteral("/1"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.size(), qint64(200000 + i));
+    }
+    for (const TSpoolOrder &o : spool.orders())
+        QVERIFY(o.complete());
+}
+
+void TstLabServer::configuration()
+{
+    QString error;
+    const auto sample = TLabConfig::load(QStringLiteral(KIEKJES_SOURCE_DIR "/data/demo/lab.json"), &error);
+    QVERIFY2(sample, qPrintable(error));
+    QCOMPARE(sample->port, quint16(4000));
+    QCOMPARE(sample->address, QHostAddress(QHostAddress::LocalHost));
+    QVERIFY(sample->catalogue.endsWith(QStringLiteral("data/demo/PenF.dat")));
+
+    const auto c = TLabConfig::fromJson(R"({"port": 4100, "news": "Hallo",
+        "postage": {"standard": {"post": "4,50"}}, "readyHours": {"fast": 6},
+        "prices": {"9x13": {"standard": "0,19"}}, "limits": {"maxConnections": 3},
+        "blocked": ["192.0.2.7"]})", QStringLiteral("/base"), &error);
+    QVERIFY2(c, qPrintable(error));
+    QCOMPARE(c->port, quint16(4100));
+    QCOMPARE(c->postage[0][1], TCurrency::fromCents(450));
+    QCOMPARE(c->readyHours[1], 6);
+    QCOMPARE(c->prices.value(QStringLiteral("9x13"))[0], TCurrency::fromCents(19));
+    QCOMPARE(c->maxConnections, 3);
+    QVERIFY(c->blocked.contains(QStringLiteral("192.0.2.7")));
+    QCOMPARE(c->dataFolder, QStringLiteral("/base/lab-data"));
+
+    for (const char *bad : {"[]", "{\"port\": 70000}", "{\"port\": \"4000\"}", "{\"postage\": {\"fast\": {\"post\": 3}}}",
+                            "{\"blocked\": [\"not an address\"]}", "{\"limits\": {\"maxConnections\": 0}}", "{"}) {
+        error.clear();
+        QVERIFY2(!TLabConfig::fromJson(bad, QStringLiteral("/base"), &error), bad);
+        QVERIFY(!error.isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(TstLabServer)
+#include "tst_labserver.moc"
