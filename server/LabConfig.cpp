@@ -54,13 +54,17 @@ std::optional<TLabConfig> TLabConfig::fromJson(const QByteArray &json, const QSt
     const QJsonObject o = doc.object();
     TLabConfig c;
     try {
+        static const QStringList known{"listen", "port", "catalogue", "dataFolder", "news",
+                                       "postage", "readyHours", "limits", "blocked"};
+        for (const QString &key : o.keys())
+            if (!known.contains(key))
+                throw Failure{QStringLiteral("onbekende sleutel \"%1\"").arg(key)};
         if (o.contains("listen")) {
             if (!c.address.setAddress(o.value("listen").toString()))
                 throw Failure{QStringLiteral("listen: geen IP-adres")};
         }
         c.port = quint16(number(o, "port", 4000, 0, 65535));
         c.catalogue = path(o, "catalogue", baseDir, QString());
-        c.catalogueVersion = o.value("catalogueVersion").toString();
         c.dataFolder = path(o, "dataFolder", baseDir, QStringLiteral("lab-data"));
         c.news = o.value("news").toString(c.news);
         const QJsonObject postage = o.value("postage").toObject();
@@ -75,12 +79,6 @@ std::optional<TLabConfig> TLabConfig::fromJson(const QByteArray &json, const QSt
         const QJsonObject ready = o.value("readyHours").toObject();
         c.readyHours[0] = int(number(ready, "standard", 72, 0, 24 * 365));
         c.readyHours[1] = int(number(ready, "fast", 24, 0, 24 * 365));
-        const QJsonObject prices = o.value("prices").toObject();
-        for (auto it = prices.begin(); it != prices.end(); ++it) {
-            const QJsonObject p = it.value().toObject();
-            c.prices.insert(it.key(), {amount(p.value("standard"), it.key() + QStringLiteral(".standard")),
-                                       amount(p.value("fast"), it.key() + QStringLiteral(".fast"))});
-        }
         const QJsonObject limits = o.value("limits").toObject();
         c.maxConnections = int(number(limits, "maxConnections", c.maxConnections, 1, 10000));
         c.idleSeconds = int(number(limits, "idleSeconds", c.idleSeconds, 1, 86400));
@@ -119,7 +117,7 @@ QString TLabConfig::helpText()
     return QStringLiteral(R"(kiekjesbode-lab - the laboratory's order server
 
 Usage:
-  kiekjesbode-lab [--config FILE] [--listen ADDRESS] [--port N]
+  kiekjesbode-lab [--config FILE] [--listen ADDRESS] [--port N] [--catalogue FILE]
   kiekjesbode-lab orders [--config FILE]     list the orders in the spool with their state
   kiekjesbode-lab --help
 
@@ -128,8 +126,9 @@ optional; paths are relative to the folder of the file.
   "listen"            address to listen on (default "127.0.0.1")
   "port"              port to listen on (default 4000; 0 picks a free port, which is printed)
   "catalogue"         the catalogue file (PenF.dat) served to clients and used for pricing;
-                      without one every greeting is answered "NO PENF AVAILABLE"
-  "catalogueVersion"  version text to report when the catalogue's own cannot be read
+                      without one every greeting is answered "NO PENF AVAILABLE". When the
+                      file is replaced on disk the new one is taken in; while it cannot be
+                      read yet the version is reported empty ("RETRY" to a download)
   "dataFolder"        the spool of orders (default "lab-data"): orders/<number>/ holds the
                       upload container "OrderFile", "info.json" and the photos by file number
   "news"              the news line sent to every client
@@ -137,7 +136,7 @@ optional; paths are relative to the folder of the file.
                       {"standard": {"post": "3,95", "collect": "0,00"},
                        "fast": {"collect": "0,00"}}   (fast-service prints are always collected)
   "readyHours"        hours from receipt until the prints are ready: {"standard": 72, "fast": 24}
-  "prices"            unit prices by format name: {"10x15": {"standard": "0,29", "fast": "0,45"}}
+                      Print prices come from the catalogue, with the order's service.
   "limits"            {"maxConnections": 32, "idleSeconds": 300,
                        "maxPhotoBytes": 67108864, "maxContainerBytes": 8388608}
   "blocked"           list of client addresses answered "BLOCKED IP"

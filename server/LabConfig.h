@@ -5,24 +5,19 @@
 #include "app/Money.h"
 
 #include <QHostAddress>
-#include <QMap>
 #include <QSet>
 #include <QString>
-#include <array>
 #include <optional>
 
 struct TLabConfig {
     QHostAddress address = QHostAddress::LocalHost;
     quint16 port = 4000;
     QString catalogue;          // catalogue file served and priced with; empty: none
-    QString catalogueVersion;   // version text when the catalogue reader cannot give one
     QString dataFolder;         // spool of orders
     QString news = QStringLiteral("Welkom bij het fotolab.");
     // Postage by service (false standard, true fast) and delivery (true posted).
     TCurrency postage[2][2] = {{TCurrency(), TCurrency::fromCents(395)}, {TCurrency(), TCurrency()}};
     int readyHours[2] = {72, 24};
-    // Unit prices by format name and service, used when no catalogue pricing is present.
-    QMap<QString, std::array<TCurrency, 2>> prices;
     int maxConnections = 32;
     int idleSeconds = 300;
     qint64 maxPhotoBytes = 64LL * 1024 * 1024;

@@ -14,7 +14,7 @@ constexpr qint64 ReadChunk = 64 * 1024;
 TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalogue, QObject *parent)
     : QObject(parent),
       m_config(std::move(config)),
-      m_catalogue(catalogue ? std::move(catalogue) : std::make_unique<TConfigCatalogue>(m_config)),
+      m_catalogue(catalogue ? std::move(catalogue) : std::make_unique<TPenFCatalogue>(m_config.catalogue)),
       m_spool(m_config.dataFolder),
       m_context{m_config, m_spool, *m_catalogue}
 {

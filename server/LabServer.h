@@ -25,7 +25,7 @@ public:
     bool listen(QString *error = nullptr);
     quint16 port() const { return m_server.serverPort(); }
     int connectionCount() const { return m_connections; }
-    const TLabCatalogue &catalogue() const { return *m_catalogue; }
+    TLabCatalogue &catalogue() { return *m_catalogue; }
 
     // New greetings get "SHUTTING DOWN"; finished() follows when the last connection has
     // gone (at once when there is none).

@@ -71,6 +71,7 @@ bool TLabSession::step()
     case State::Greeting: {
         if (!takeLine())
             return false;
+        m_ctx.catalogue.refresh();
         QString reply = QStringLiteral("VERIFIED");
         if (m_admission == TAdmission::Blocked)
             reply = QStringLiteral("BLOCKED IP");
@@ -211,6 +212,7 @@ void TLabSession::command(const QByteArray &line)
     if (line == "NEWSANDINFO") {
         sendLine(m_ctx.config.news);
     } else if (line == "P&FVERSION") {
+        m_ctx.catalogue.refresh();
         sendLine(m_ctx.catalogue.versionText());
     } else if (line == "SENDMAILFILE") {
         if (m_created >= MaxOrdersPerConnection) {
@@ -229,6 +231,7 @@ void TLabSession::command(const QByteArray &line)
     } else if (line == "DISCONNECT") {
         close();
     } else if (line == "P&F-VERSION") {
+        m_ctx.catalogue.refresh();
         const QString version = m_ctx.catalogue.versionText();
         if (!m_ctx.catalogue.available() || version.isEmpty()) {
             sendLine(QStringLiteral("RETRY"));

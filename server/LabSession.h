@@ -16,7 +16,7 @@
 struct TLabContext {
     const TLabConfig &config;
     TLabSpool &spool;
-    const TLabCatalogue &catalogue;
+    TLabCatalogue &catalogue;
     bool shuttingDown = false;
 };
 

@@ -7,6 +7,7 @@
 #include "app/Errors.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
@@ -44,6 +45,7 @@ int main(int argc, char **argv)
     QString configFile = QStringLiteral("lab.json");
     bool orders = false;
     QString listen;
+    QString catalogue;
     int port = -1;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -54,6 +56,8 @@ int main(int argc, char **argv)
             orders = true;
         } else if (a == QLatin1String("--config") && i + 1 < args.size()) {
             configFile = args[++i];
+        } else if (a == QLatin1String("--catalogue") && i + 1 < args.size()) {
+            catalogue = args[++i];
         } else if (a == QLatin1String("--listen") && i + 1 < args.size()) {
             listen = args[++i];
         } else if (a == QLatin1String("--port") && i + 1 < args.size()) {
@@ -73,13 +77,17 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("--listen: geen IP-adres"));
     if (port >= 0)
         config->port = quint16(port);
+    if (!catalogue.isEmpty())
+        config->catalogue = QFileInfo(catalogue).absoluteFilePath();
 
     try {
         if (orders)
             return listOrders(*config);
-        TLabServer server(*config);
-        if (!server.catalogue().available())
-            std::fprintf(stderr, "kiekjesbode-lab: geen catalogus geladen; elke groet krijgt NO PENF AVAILABLE\n");
+        auto penf = std::make_unique<TPenFCatalogue>(config->catalogue);
+        if (!penf->available())
+            std::fprintf(stderr, "kiekjesbode-lab: geen catalogus geladen (%s); elke groet krijgt NO PENF AVAILABLE\n",
+                         qPrintable(penf->loadError().isEmpty() ? QStringLiteral("geen bestand ingesteld") : penf->loadError()));
+        TLabServer server(*config, std::move(penf));
         if (!server.listen(&error))
             return fail(error);
         std::printf("kiekjesbode-lab luistert op %s:%u\n", qPrintable(config->address.toString()), server.port());

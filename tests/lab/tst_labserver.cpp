@@ -4,6 +4,8 @@
 #include "LabServer.h"
 #include "LabSession.h"
 
+#include "../catalogue/PenFBytes.h"
+
 #include "app/DateTime.h"
 #include "app/Errors.h"
 #include "lab/UDataModule.h"
@@ -21,7 +23,8 @@
 
 namespace {
 constexpr TDateTime Now = 40015.25; // 21 July 2009, 06:00
-const QByteArray CatalogueBytes = QByteArray("PENF") + QByteArray(5000, 'c');
+const QByteArray CatalogueBytes = penfbytes::nineRecords(); // edition 3 of 1 December 2028
+const QString CatalogueVersion = QStringLiteral("01122028-03");
 
 // A client speaking raw bytes, for what a well-behaved client never sends.
 class Raw {
@@ -83,11 +86,8 @@ TLabConfig config(const QTemporaryDir &dir, bool withCatalogue = true)
         QFile f(c.catalogue);
         f.open(QIODevice::WriteOnly);
         f.write(CatalogueBytes);
-        c.catalogueVersion = QStringLiteral("01122009-05");
     }
     c.news = QStringLiteral("Nieuws van het lab");
-    c.prices.insert(QStringLiteral("10x15"), {TCurrency::fromCents(29), TCurrency::fromCents(45)});
-    c.prices.insert(QStringLiteral("13x18"), {TCurrency::fromCents(59), TCurrency::fromCents(80)});
     c.postage[0][1] = TCurrency::fromCents(395);
     c.postage[0][0] = TCurrency::fromCents(100);
     c.readyHours[0] = 72;
@@ -95,7 +95,8 @@ TLabConfig config(const QTemporaryDir &dir, bool withCatalogue = true)
     return c;
 }
 
-// An order of two photos on disk: A twice (3x 10x15 glossy, 1x 13x18 matte), B once.
+// An order of two photos on disk: the first twice (3 glossy of format A, 1 matte of B), the
+// second once (2 glossy of A).
 struct Order {
     TMailFile mail{QString()};
     QStringList photos;
@@ -125,9 +126,9 @@ struct Order {
             i.Glans = glans;
             return i;
         };
-        mail.AddOrderItem(item(photos[0], 3, "10x15", 1));
-        mail.AddOrderItem(item(photos[0], 1, "13x18", 0));
-        mail.AddOrderItem(item(photos[1], 2, "10x15", 1));
+        mail.AddOrderItem(item(photos[0], 3, "A", 1));
+        mail.AddOrderItem(item(photos[0], 1, "B", 0));
+        mail.AddOrderItem(item(photos[1], 2, "A", 1));
         container = mail.toBytes();
     }
 };
@@ -172,6 +173,8 @@ private slots:
     void cleanup() { datetime::setClockForTesting({}); }
     void everyCommand();
     void deleteOrder();
+    void calculationByService();
+    void catalogueReplaced();
     void numbersPersist();
     void catalogueDownload();
     void greetingReplies();
@@ -202,9 +205,10 @@ void TstLabServer::everyCommand()
     QVERIFY(dm.Connect(QString()));
     QCOMPARE(dm.GetNewsAndInfo(), QStringLiteral("Nieuws van het lab"));
     QString version;
-    QVERIFY(dm.CheckPFVersion(QStringLiteral("01122009-05"), version));
-    QVERIFY(!dm.CheckPFVersion(QStringLiteral("01122009-04"), version));
-    QCOMPARE(version, QStringLiteral("01122009-05"));
+    QVERIFY(dm.CheckPFVersion(CatalogueVersion, version));
+    QVERIFY(dm.CheckPFVersion(CatalogueVersion.toLower(), version));
+    QVERIFY(!dm.CheckPFVersion(QStringLiteral("30112028-02"), version));
+    QCOMPARE(version, CatalogueVersion);
 
     Order order(dir, QStringLiteral("x"));
     QByteArray c = order.container;
@@ -214,8 +218,8 @@ void TstLabServer::everyCommand()
     QCOMPARE(nr, TLabSpool::FirstOrderNumber);
     QStringList lines;
     QVERIFY(dm.CalculateOrder(TDM::OrderNumberText(nr), lines));
-    QCOMPARE(lines, (QStringList{"10x15 Glans Kleur=5;0,29;1,45", "13x18 Mat Kleur=1;0,59;0,59", "Subtotaal=;;2,04",
-                                 "Portokosten=;;3,95", "-=;;", "Totaal=;;5,99"}));
+    QCOMPARE(lines, (QStringList{"A=5;0,29;1,45", "B=1;0,00;0,00", "Subtotaal=;;1,45", "Portokosten=;;3,95", "-=;;",
+                                 "Totaal=;;5,40"}));
     for (const QString &path : order.photos) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -268,6 +272,84 @@ void TstLabServer::deleteOrder()
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("data/orders/%1").arg(nr))));
 }
 
+void TstLabServer::calculationByService()
+{
+    QTemporaryDir dir;
+    TLabConfig c = config(dir);
+    c.postage[1][0] = TCurrency::fromCents(50);
+    TLabServerThread server(c);
+    QVERIFY(server.start());
+    TDM dm;
+    dm.SetPort(server.port());
+    QVERIFY(dm.Connect(QStringLiteral("127.0.0.1")));
+    auto calculate = [&](TMailFile &mail) {
+        QByteArray bytes = mail.toBytes();
+        QBuffer b(&bytes);
+        b.open(QIODevice::ReadOnly);
+        const int32_t nr = dm.SendFile(QString(), 0, b);
+        QStringList lines;
+        dm.CalculateOrder(TDM::OrderNumberText(nr), lines);
+        return lines;
+    };
+    // Fast service: fast prices, and collected even when posting was asked for.
+    Order fast(dir, QStringLiteral("f"));
+    TKlantGegevens k = fast.mail.Customer();
+    k.Snelservice = true;
+    k.Versturen = true;
+    fast.mail.SetCustomer(k);
+    QCOMPARE(calculate(fast.mail), (QStringList{"A=5;0,49;2,45", "B=1;0,00;0,00", "Subtotaal=;;2,45",
+                                                "Portokosten=;;0,50", "-=;;", "Totaal=;;2,95"}));
+    // A format the catalogue does not have: no calculation at all.
+    TMailFile unknown{QString()};
+    TOrderItem i;
+    i.Bestand = fast.photos[0];
+    i.Formaat = QStringLiteral("40x60");
+    unknown.AddOrderItem(i);
+    QCOMPARE(calculate(unknown), QStringList());
+    QVERIFY(dm.Disconnect());
+}
+
+void TstLabServer::catalogueReplaced()
+{
+    QTemporaryDir dir;
+    const TLabConfig c = config(dir);
+    TLabServerThread server(c);
+    QVERIFY(server.start());
+    auto version = [&] {
+        TDM dm;
+        dm.SetPort(server.port());
+        QString v;
+        if (!dm.Connect(QStringLiteral("127.0.0.1")))
+            return QStringLiteral("(not connected)");
+        dm.CheckPFVersion(QString(), v);
+        dm.Disconnect();
+        return v;
+    };
+    QCOMPARE(version(), CatalogueVersion);
+    auto replace = [&](const QByteArray &bytes) {
+        QFile f(c.catalogue);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        // A different modification time even on a coarse clock.
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+    };
+    // Half-copied: the version is empty and no download is offered.
+    replace(CatalogueBytes.left(100));
+    QCOMPARE(version(), QString());
+    TDM update;
+    update.SetPort(server.port());
+    update.SetHost(QStringLiteral("127.0.0.1"));
+    QCOMPARE(update.OpenUpdateConnection(), TDM::TUpdateGreeting::Go);
+    QString v;
+    QCOMPARE(update.AskCatalogueVersion(v), TDM::TVersionReply::Retry);
+    update.CloseUpdateConnection();
+    // In place: the new edition is reported.
+    replace(penfbytes::header(2, 47100.0, 4, 0, 0) + penfbytes::format(2, "A", "Formaat A", 10, 15, 0, 0));
+    QCOMPARE(version(), QStringLiteral("13122028-04"));
+}
+
 void TstLabServer::numbersPersist()
 {
     QTemporaryDir dir;
@@ -299,7 +381,7 @@ void TstLabServer::catalogueDownload()
     QCOMPARE(dm.OpenUpdateConnection(), TDM::TUpdateGreeting::Go);
     QString version;
     QCOMPARE(dm.AskCatalogueVersion(version), TDM::TVersionReply::Version);
-    QCOMPARE(version, QStringLiteral("01122009-05"));
+    QCOMPARE(version, CatalogueVersion);
     QByteArray got;
     QBuffer out(&got);
     out.open(QIODevice::WriteOnly);
@@ -399,7 +481,7 @@ void TstLabServer::sessionAnswers()
     QTemporaryDir dir;
     const TLabConfig c = config(dir);
     TLabSpool spool(c.dataFolder);
-    TConfigCatalogue catalogue(c);
+    TPenFCatalogue catalogue(c.catalogue);
     TLabContext ctx{c, spool, catalogue, shuttingDown};
     TLabSession session(ctx, TAdmission(admission));
     // Fed a byte at a time: piece boundaries do not matter.
@@ -409,7 +491,7 @@ void TstLabServer::sessionAnswers()
     QCOMPARE(session.finished(), reply != "VERIFIED\r\n");
     if (!session.finished()) {
         session.feed("NEWSANDINFO\nP&F-VERSION\r\n");
-        QCOMPARE(session.takeOutput(), QByteArray("Nieuws van het lab\r\nVERSION\r\n01122009-05\r\n"));
+        QCOMPARE(session.takeOutput(), "Nieuws van het lab\r\nVERSION\r\n" + wire::encodeLine(CatalogueVersion));
     }
 }
 
@@ -628,19 +710,18 @@ void TstLabServer::configuration()
 
     const auto c = TLabConfig::fromJson(R"({"port": 4100, "news": "Hallo",
         "postage": {"standard": {"post": "4,50"}}, "readyHours": {"fast": 6},
-        "prices": {"9x13": {"standard": "0,19"}}, "limits": {"maxConnections": 3},
+        "limits": {"maxConnections": 3},
         "blocked": ["192.0.2.7"]})", QStringLiteral("/base"), &error);
     QVERIFY2(c, qPrintable(error));
     QCOMPARE(c->port, quint16(4100));
     QCOMPARE(c->postage[0][1], TCurrency::fromCents(450));
     QCOMPARE(c->readyHours[1], 6);
-    QCOMPARE(c->prices.value(QStringLiteral("9x13"))[0], TCurrency::fromCents(19));
     QCOMPARE(c->maxConnections, 3);
     QVERIFY(c->blocked.contains(QStringLiteral("192.0.2.7")));
     QCOMPARE(c->dataFolder, QStringLiteral("/base/lab-data"));
 
     for (const char *bad : {"[]", "{\"port\": 70000}", "{\"port\": \"4000\"}", "{\"postage\": {\"fast\": {\"post\": 3}}}",
-                            "{\"blocked\": [\"not an address\"]}", "{\"limits\": {\"maxConnections\": 0}}", "{"}) {
+                            "{\"blocked\": [\"not an address\"]}", "{\"limits\": {\"maxConnections\": 0}}", "{", "{\"prot\": 4000}"}) {
         error.clear();
         QVERIFY2(!TLabConfig::fromJson(bad, QStringLiteral("/base"), &error), bad);
         QVERIFY(!error.isEmpty());
