@@ -8,7 +8,7 @@
 #include <QTimer>
 
 namespace {
-constexpr qint64 ReadChunk = 64 * 1024;
+constexpr qint64 ReadChunk = 256 * 1024;
 }
 
 TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalogue, QObject *parent)
@@ -72,14 +72,16 @@ void TLabServer::serve(QTcpSocket *socket)
     connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
     idle->start();
 
-    auto pump = [socket, session, idle] {
+    auto buffer = std::make_shared<QByteArray>(ReadChunk, Qt::Uninitialized);
+    auto pump = [socket, session, idle, buffer] {
         if (session->finished())
             return;
         idle->start();
-        QByteArray chunk;
         while (socket->bytesAvailable() > 0 && !session->finished()) {
-            chunk = socket->read(ReadChunk);
-            session->feed(chunk);
+            const qint64 n = socket->read(buffer->data(), ReadChunk);
+            if (n <= 0)
+                break;
+            session->feed(QByteArrayView(buffer->constData(), n));
             const QByteArray out = session->takeOutput();
             if (!out.isEmpty())
                 socket->write(out);

@@ -28,6 +28,12 @@ void TLabSession::feed(QByteArrayView data)
 {
     if (m_state == State::Closed)
         return;
+    // Block bytes go straight through when nothing is waiting in front of them.
+    while (m_state == State::BlockData && m_in.isEmpty() && !data.isEmpty()) {
+        const qint64 n = std::min<qint64>(m_blockLeft, data.size());
+        takeBlockBytes(data.data(), n);
+        data = data.sliced(n);
+    }
     m_in.append(data.data(), data.size());
     while (m_state != State::Closed && step()) {
     }
@@ -156,14 +162,8 @@ bool TLabSession::step()
         if (m_in.isEmpty())
             return false;
         const qint64 n = std::min<qint64>(m_blockLeft, m_in.size());
-        if (m_blockKind == Block::Container)
-            m_block.append(m_in.constData(), n);
-        else if (m_photoOk)
-            m_photoOk = m_photo->write(m_in.constData(), n);
+        takeBlockBytes(m_in.constData(), n);
         m_in.remove(0, n);
-        m_blockLeft -= n;
-        if (m_blockLeft == 0)
-            blockDone();
         return true;
     }
     case State::CatalogueConfirm:
@@ -179,6 +179,17 @@ bool TLabSession::step()
         return false;
     }
     return false;
+}
+
+void TLabSession::takeBlockBytes(const char *p, qint64 n)
+{
+    if (m_blockKind == Block::Container)
+        m_block.append(p, n);
+    else if (m_photoOk)
+        m_photoOk = m_photo->write(p, n);
+    m_blockLeft -= n;
+    if (m_blockLeft == 0)
+        blockDone();
 }
 
 void TLabSession::blockDone()

@@ -46,6 +46,7 @@ private:
     bool step();
     void command(const QByteArray &line);
     void orderCommand(int32_t order);
+    void takeBlockBytes(const char *p, qint64 n);
     void blockDone();
     void close() { m_state = State::Closed; m_photo.reset(); m_block.clear(); }
     void sendLine(const QString &text);
