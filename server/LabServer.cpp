@@ -110,6 +110,7 @@ public:
     bool ok = false;
     QString why;
     quint16 port = 0;
+    TLabServer *server = nullptr; // valid while the thread runs its loop
 
 protected:
     void run() override
@@ -122,9 +123,11 @@ protected:
         } catch (const EKiekjesError &e) {
             why = e.message();
         }
+        this->server = server.get();
         ready.release();
         if (ok)
             exec();
+        this->server = nullptr;
         server.reset();
     }
 
@@ -152,6 +155,13 @@ bool TLabServerThread::start(QString *error)
     if (error)
         *error = why;
     return ok;
+}
+
+void TLabServerThread::beginShutdown()
+{
+    auto *runner = static_cast<TServerRunner *>(m_thread.get());
+    if (runner && runner->server)
+        QMetaObject::invokeMethod(runner->server, &TLabServer::beginShutdown, Qt::BlockingQueuedConnection);
 }
 
 void TLabServerThread::stop()

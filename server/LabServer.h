@@ -54,6 +54,8 @@ public:
     // Starts and waits (at most 10 s) until the server listens; false with *error otherwise.
     bool start(QString *error = nullptr);
     quint16 port() const { return m_port; }
+    // The server's graceful stop (see TLabServer::beginShutdown); the thread keeps running.
+    void beginShutdown();
     void stop();
 
 private:

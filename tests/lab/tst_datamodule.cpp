@@ -35,6 +35,30 @@ struct Bar : TProgressTarget {
     void setPosition(int p) override { seen << p; }
 };
 
+// Runs a blocking call that never completes by itself and aborts it from another thread
+// after 250 ms. Returns the milliseconds from the abort until the call failed; -1 when it
+// did not fail with a network error.
+qint64 abortDuring(TDM &dm, const std::function<void()> &call)
+{
+    QElapsedTimer t;
+    std::atomic_bool started{false};
+    std::thread aborter([&] {
+        QThread::msleep(250);
+        t.start();
+        started = true;
+        dm.AbortConnection();
+    });
+    bool failed = false;
+    try {
+        call();
+    } catch (const ENetworkError &) {
+        failed = true;
+    }
+    const qint64 ended = started ? t.elapsed() : -1;
+    aborter.join();
+    return failed ? ended : -1;
+}
+
 void connectTo(TDM &dm, const FakePeer &peer)
 {
     dm.SetPort(peer.port());
@@ -70,6 +94,8 @@ private slots:
     void orderReady();
     void shortCommands();
     void abortFromOtherThread();
+    void abortPendingWrite();
+    void streamTooLong();
     void catalogueDownload();
     void deleteDirectory();
 };
@@ -495,23 +521,9 @@ void TstDataModule::abortFromOtherThread()
     });
     TDM dm;
     connectTo(dm, peer);
-    QElapsedTimer t;
-    std::thread aborter([&] {
-        QThread::msleep(200);
-        t.start();
-        dm.AbortConnection();
-    });
-    bool failed = false;
-    try {
-        dm.GetNewsAndInfo();
-    } catch (const ENetworkError &) {
-        failed = true;
-    }
-    const qint64 ended = t.elapsed();
-    aborter.join();
+    const qint64 ended = abortDuring(dm, [&] { dm.GetNewsAndInfo(); });
     release = true;
-    QVERIFY(failed);
-    QVERIFY2(ended < 100, qPrintable(QString::number(ended)));
+    QVERIFY2(ended >= 0 && ended < 100, qPrintable(QString::number(ended)));
     // Every later call fails as well.
     QVERIFY_THROWS_EXCEPTION(ENetworkError, dm.GetNewsAndInfo());
     QByteArray b;
@@ -519,6 +531,56 @@ void TstDataModule::abortFromOtherThread()
     data.open(QIODevice::ReadOnly);
     QVERIFY_THROWS_EXCEPTION(ENetworkError, dm.SendFile(QStringLiteral("1"), 1, data));
     QVERIFY(dm.Disconnect());
+}
+
+void TstDataModule::abortPendingWrite()
+{
+    std::atomic_bool release{false};
+    FakePeer peer([&](FakePeer::Conn &c) {
+        greet(c);
+        c.recv(14);
+        c.send(QByteArray::fromHex("00000001"));
+        // Reads nothing more: the client's writes back up.
+        for (int i = 0; i < 250 && !release; ++i)
+            QThread::msleep(20);
+        c.socket()->abort();
+    });
+    TDM dm;
+    connectTo(dm, peer);
+    QByteArray big(64 * 1024 * 1024, 'x');
+    QBuffer data(&big);
+    data.open(QIODevice::ReadOnly);
+    const qint64 ended = abortDuring(dm, [&] { dm.SendFile(QString(), 0, data); });
+    release = true;
+    QVERIFY2(ended >= 0 && ended < 100, qPrintable(QString::number(ended)));
+    QVERIFY(dm.Disconnect());
+}
+
+// A device claiming more bytes than a block length can carry.
+class HugeDevice : public QIODevice {
+public:
+    HugeDevice() { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return 2147483648LL; }
+protected:
+    qint64 readData(char *data, qint64 n) override
+    {
+        std::memset(data, 0, size_t(n));
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+};
+
+void TstDataModule::streamTooLong()
+{
+    FakePeer peer([](FakePeer::Conn &c) { greet(c); });
+    TDM dm;
+    connectTo(dm, peer);
+    HugeDevice huge;
+    QVERIFY_THROWS_EXCEPTION(ENetworkError, dm.SendFile(QStringLiteral("1"), 1, huge));
+    QVERIFY(dm.Disconnect());
+    // Nothing of the command went out.
+    QCOMPARE(peer.received(), Greeting + "DISCONNECT\r\n");
 }
 
 void TstDataModule::catalogueDownload()

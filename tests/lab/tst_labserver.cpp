@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <thread>
@@ -179,6 +180,9 @@ private slots:
     void catalogueDownload();
     void greetingReplies();
     void tryLater();
+    void gracefulStop();
+    void idleTimeOut();
+    void ordersListing();
     void sessionAnswers_data();
     void sessionAnswers();
     void overLongLine();
@@ -452,6 +456,81 @@ void TstLabServer::tryLater()
     }
     QVERIFY(ok);
     QVERIFY(second.Disconnect());
+}
+
+void TstLabServer::gracefulStop()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    TDM busy, late;
+    busy.SetPort(server.port());
+    late.SetPort(server.port());
+    QVERIFY(busy.Connect(QStringLiteral("127.0.0.1")));
+    server.beginShutdown();
+    QVERIFY(!late.Connect(QStringLiteral("127.0.0.1")));
+    QCOMPARE(late.ErrorCode(), 203);
+    // The connection already open is served to its end.
+    QCOMPARE(busy.GetNewsAndInfo(), QStringLiteral("Nieuws van het lab"));
+    QVERIFY(busy.Disconnect());
+}
+
+void TstLabServer::idleTimeOut()
+{
+    QTemporaryDir dir;
+    TLabConfig c = config(dir);
+    c.idleSeconds = 1;
+    TLabServerThread server(c);
+    QVERIFY(server.start());
+    Raw raw(server.port());
+    raw.greet();
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(raw.closedByServer());
+    QVERIFY(t.elapsed() >= 500);
+}
+
+void TstLabServer::ordersListing()
+{
+    QTemporaryDir dir;
+    TLabConfig c = config(dir);
+    int32_t done = 0, open = 0;
+    {
+        TLabServerThread server(c);
+        QVERIFY(server.start());
+        TDM dm;
+        dm.SetHost(QStringLiteral("127.0.0.1"));
+        dm.SetPort(server.port());
+        Order complete(dir, QStringLiteral("l1"));
+        done = upload(dm, complete);
+        QVERIFY(done > 0);
+        // A second order whose photos never come.
+        QVERIFY(dm.Connect(QString()));
+        Order partial(dir, QStringLiteral("l2"));
+        QBuffer b(&partial.container);
+        b.open(QIODevice::ReadOnly);
+        open = dm.SendFile(QString(), 0, b);
+        QVERIFY(open > done);
+        QVERIFY(dm.Disconnect());
+    }
+    QFile json(dir.filePath(QStringLiteral("lab.json")));
+    QVERIFY(json.open(QIODevice::WriteOnly));
+    json.write(R"({"dataFolder": "data", "catalogue": "PenF.dat"})");
+    json.close();
+    QProcess p;
+    p.start(QStringLiteral(KIEKJES_BINARY_DIR "/server/kiekjesbode-lab"),
+            {QStringLiteral("orders"), QStringLiteral("--config"), json.fileName()});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[1].startsWith(QString::number(done)));
+    QVERIFY(lines[1].contains(QStringLiteral("2/2")));
+    QVERIFY(lines[1].contains(QStringLiteral("compleet")));
+    QVERIFY(lines[1].contains(QStringLiteral("Klant l1")));
+    QVERIFY(lines[2].startsWith(QString::number(open)));
+    QVERIFY(lines[2].contains(QStringLiteral("0/2")));
+    QVERIFY(lines[2].contains(QStringLiteral("onvolledig")));
 }
 
 void TstLabServer::sessionAnswers_data()

@@ -101,6 +101,7 @@ private slots:
     void sentFlags();
     void unknownPath();
     void saveToFileAtomic();
+    void numberRange();
     void parseValid();
     void parseDamaged_data();
     void parseDamaged();
@@ -289,6 +290,26 @@ void TstMailFile::saveToFileAtomic()
     QVERIFY_THROWS_EXCEPTION(EInOutError, m.SaveToFile(dir.filePath(QStringLiteral("missing/OrderFile"))));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.size(), qint64(3 * 1632));
+}
+
+void TstMailFile::numberRange()
+{
+    // The last file has number 65535: the next one does not fit.
+    auto mail = TMailFile::fromBytes(header(Now, 1) + record(1) + fileRecord("a", 65535, 0));
+    QVERIFY(mail);
+    QVERIFY_THROWS_EXCEPTION(ERangeError, mail->AddFile(QStringLiteral("b")));
+    QCOMPARE(mail->FileCount(), uint16_t(1));
+    // Through AddOrderItem the failure is shown and 0 returned; nothing changes.
+    QStringList shown;
+    mail->setMessageSink([&](const QString &t) { shown << t; });
+    const QByteArray before = mail->toBytes();
+    QCOMPARE(mail->AddOrderItem(item("b", 1, "F")), uint16_t(0));
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].startsWith(QStringLiteral("Exception occured while adding an order to a file.\r")));
+    QCOMPARE(mail->toBytes(), before);
+    // An existing path still gets its entry.
+    QCOMPARE(mail->AddOrderItem(item("A", 2, "F")), uint16_t(65535));
+    QCOMPARE(mail->RecordCount(), 4);
 }
 
 void TstMailFile::parseValid()
