@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "CatalogueFixture.h"
+
 #include "TestHooks.h"
 
 namespace {
@@ -47,18 +49,6 @@ struct CatalogueStubRater : IPrintRater {
     QString ErrorText(int code) const override { return QStringLiteral("Kwaliteitsfout %1").arg(code); }
 };
 
-std::unique_ptr<TFormaat> format(const QString &naam, double b, double l, bool choice,
-                                 std::initializer_list<std::pair<int, int>> tiersCents)
-{
-    auto f = std::make_unique<TFormaat>();
-    f->Naam = naam;
-    f->Breedte = b;
-    f->Lengte = l;
-    f->GlansMatKeuze = choice ? 1 : 0;
-    for (auto [from, cents] : tiersCents)
-        f->Prijzen.append(TPrijsTrede{uint16_t(from), TCurrency::fromCents(cents)});
-    return f;
-}
 
 } // namespace
 
@@ -100,9 +90,9 @@ void TestOrderModel::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_cat = std::make_unique<TPenFFile>(QString(), 0.0, uint8_t(0));
-    m_cat->AddFormat(format(QStringLiteral("10 x 15"), 10, 15, true, {{1, 39}, {50, 29}}));
-    m_cat->AddFormat(format(QStringLiteral("13 x 18"), 13, 18, true, {{1, 59}}));
-    m_cat->AddFormat(format(QStringLiteral("Poster"), 50, 70, false, {{1, 995}, {3, 895}}));
+    m_cat->AddFormat(MakeFormat(QStringLiteral("10 x 15"), 10, 15, true, {{1, 39}, {50, 29}}));
+    m_cat->AddFormat(MakeFormat(QStringLiteral("13 x 18"), 13, 18, true, {{1, 59}}));
+    m_cat->AddFormat(MakeFormat(QStringLiteral("Poster"), 50, 70, false, {{1, 995}, {3, 895}}));
     m_rater = std::make_unique<CatalogueStubRater>(*m_cat);
     m_model = std::make_unique<TOrderModel>(*m_cat, *m_rater);
     m_prompter = ScriptedPrompter();

@@ -29,6 +29,17 @@ int columnAlignment(int column)
     }
 }
 
+// The amount of count prints at a unit price. A price so large that the product leaves the
+// money range (only a damaged catalogue has one) counts as no price.
+TCurrency amountOf(TCurrency unit, uint16_t count)
+{
+    try {
+        return unit.checkedMul(count);
+    } catch (const EIntOverflow &) {
+        return TCurrency::missing() * count;
+    }
+}
+
 } // namespace
 
 TOrderModel::TOrderModel(const TPenFFile &catalogue, IPrintRater &rater, QObject *parent)
@@ -109,7 +120,7 @@ void TOrderModel::bringUpToDate(int row) const
     const Group &g = m_groups[size_t(meta.group)];
     if (meta.pricedVersion != g.version) {
         TOrderItem &item = m_items[row];
-        item.Prijs = g.unit * item.Aantal;
+        item.Prijs = amountOf(g.unit, item.Aantal);
         meta.pricedVersion = g.version;
     }
 }
@@ -253,7 +264,7 @@ TOrderModel::AddResult TOrderModel::AddCheckedPhoto(const QString &path, const T
                                        "van één formaat bevatten."));
         return AddResult::Dropped;
     }
-    item.Prijs = unit * item.Aantal;
+    item.Prijs = amountOf(unit, item.Aantal);
 
     const int row = int(m_items.size());
     const int group = groupOf(item.Formaat);
@@ -440,7 +451,11 @@ void TOrderModel::RecalculateOrder(const TOperationHooks &hooks)
 
 QString TOrderModel::OrderValueText() const
 {
-    return QStringLiteral("Orderwaarde: ") + money::formatMoney(m_kassa.Total());
+    try {
+        return QStringLiteral("Orderwaarde: ") + money::formatMoney(m_kassa.Total());
+    } catch (const EIntOverflow &) {
+        return QStringLiteral("Orderwaarde: onbekend");
+    }
 }
 
 qint64 TOrderModel::UploadSeconds(qint64 totalSize, uint16_t uploadSpeed)
