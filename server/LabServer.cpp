@@ -9,6 +9,8 @@
 
 namespace {
 constexpr qint64 ReadChunk = 256 * 1024;
+// Written but not yet sent bytes above which a connection's input is left waiting.
+constexpr qint64 OutputHighWater = 4 * 1024 * 1024;
 }
 
 TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalogue, QObject *parent)
@@ -56,8 +58,12 @@ void TLabServer::accept()
 void TLabServer::serve(QTcpSocket *socket)
 {
     TAdmission admission = TAdmission::Normal;
-    if (m_config.blocked.contains(QHostAddress(socket->peerAddress().toIPv4Address()).toString())
-        || m_config.blocked.contains(socket->peerAddress().toString()))
+    QHostAddress peer = socket->peerAddress();
+    bool v4 = false;
+    const quint32 address = peer.toIPv4Address(&v4);
+    if (v4)
+        peer = QHostAddress(address); // an IPv4-mapped IPv6 address counts as the IPv4 one
+    if (m_config.blocked.contains(peer.toString()))
         admission = TAdmission::Blocked;
     else if (m_connections >= m_config.maxConnections)
         admission = TAdmission::TooMany;
@@ -73,25 +79,40 @@ void TLabServer::serve(QTcpSocket *socket)
     idle->start();
 
     auto buffer = std::make_shared<QByteArray>(ReadChunk, Qt::Uninitialized);
+    // Reads only while the answers already written are taken up by the client: one that
+    // sends commands without reading the replies is held back by its own socket.
     auto pump = [socket, session, idle, buffer] {
         if (session->finished())
             return;
         idle->start();
-        while (socket->bytesAvailable() > 0 && !session->finished()) {
+        auto flushOutput = [&] {
+            const QByteArray out = session->takeOutput();
+            if (!out.isEmpty())
+                socket->write(out);
+        };
+        if (session->hasBacklog()) {
+            session->feed({});
+            flushOutput();
+        }
+        while (socket->bytesAvailable() > 0 && !session->finished() && !session->hasBacklog()
+               && socket->bytesToWrite() <= OutputHighWater) {
             const qint64 n = socket->read(buffer->data(), ReadChunk);
             if (n <= 0)
                 break;
             session->feed(QByteArrayView(buffer->constData(), n));
-            const QByteArray out = session->takeOutput();
-            if (!out.isEmpty())
-                socket->write(out);
+            flushOutput();
         }
         if (session->finished())
             socket->disconnectFromHost();
     };
     connect(socket, &QTcpSocket::readyRead, this, pump);
-    // Replies going out count as activity too (a large catalogue over a slow line).
-    connect(socket, &QTcpSocket::bytesWritten, idle, [idle] { idle->start(); });
+    // Replies going out count as activity too (a large catalogue over a slow line), and once
+    // they have drained the reading goes on.
+    connect(socket, &QTcpSocket::bytesWritten, socket, [socket, idle, pump] {
+        idle->start();
+        if (socket->bytesToWrite() <= OutputHighWater)
+            pump();
+    });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket, session]() mutable {
         session.reset(); // a photo cut off half-way is removed here
         socket->deleteLater();

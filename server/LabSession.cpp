@@ -35,8 +35,9 @@ void TLabSession::feed(QByteArrayView data)
         data = data.sliced(n);
     }
     m_in.append(data.data(), data.size());
-    while (m_state != State::Closed && step()) {
+    while (m_state != State::Closed && m_out.size() < MaxPendingOutput && step()) {
     }
+    m_backlog = m_out.size() >= MaxPendingOutput && !m_in.isEmpty();
     if (m_state == State::Closed)
         m_in.clear();
 }

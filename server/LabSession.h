@@ -25,13 +25,18 @@ enum class TAdmission { Normal, TooMany, Blocked };
 class TLabSession {
 public:
     static constexpr int MaxOrdersPerConnection = 16;
+    static constexpr qint64 MaxPendingOutput = 1024 * 1024;
 
     TLabSession(TLabContext &context, TAdmission admission);
     ~TLabSession();
 
     static QByteArray openingLine();
 
+    // Takes received bytes (none: goes on with what is left over). Commands stop being
+    // taken while more than MaxPendingOutput bytes of answers wait in takeOutput().
     void feed(QByteArrayView data);
+    // Input is left over because the answers were not taken yet.
+    bool hasBacklog() const { return m_state != State::Closed && m_backlog; }
     QByteArray takeOutput();
     // True when the connection is to be closed once the output has gone out.
     bool finished() const { return m_state == State::Closed; }
@@ -69,4 +74,5 @@ private:
     uint16_t m_fileNumber = 0;
     std::set<int32_t> m_orders;
     int m_created = 0;
+    bool m_backlog = false;
 };

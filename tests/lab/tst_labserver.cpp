@@ -185,6 +185,8 @@ private slots:
     void ordersListing();
     void sessionAnswers_data();
     void sessionAnswers();
+    void answersHeldBack();
+    void clientNotReading();
     void overLongLine();
     void hugeBlockThenClose();
     void negativeLength();
@@ -572,6 +574,52 @@ void TstLabServer::sessionAnswers()
         session.feed("NEWSANDINFO\nP&F-VERSION\r\n");
         QCOMPARE(session.takeOutput(), "Nieuws van het lab\r\nVERSION\r\n" + wire::encodeLine(CatalogueVersion));
     }
+}
+
+void TstLabServer::answersHeldBack()
+{
+    QTemporaryDir dir;
+    const TLabConfig c = config(dir);
+    TLabSpool spool(c.dataFolder);
+    TPenFCatalogue catalogue(c.catalogue);
+    TLabContext ctx{c, spool, catalogue};
+    TLabSession session(ctx, TAdmission::Normal);
+    session.feed(wire::greeting());
+    session.takeOutput();
+    // 30 bytes in, a whole catalogue out, many times over in one go.
+    const QByteArray round = "WANT P&F-FILE\r\nVERIFIED\r\n";
+    const int rounds = 2000;
+    session.feed(round.repeated(rounds));
+    const qint64 perRound = 9 + 8 + 4 + CatalogueBytes.size();
+    qint64 total = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const QByteArray out = session.takeOutput();
+        QVERIFY(out.size() <= TLabSession::MaxPendingOutput + perRound);
+        total += out.size();
+        if (!session.hasBacklog())
+            break;
+        session.feed({});
+    }
+    QCOMPARE(total, perRound * rounds);
+    QVERIFY(!session.hasBacklog());
+}
+
+void TstLabServer::clientNotReading()
+{
+    QTemporaryDir dir;
+    TLabServerThread server(config(dir));
+    QVERIFY(server.start());
+    Raw raw(server.port());
+    raw.greet();
+    // Many commands sent before any answer is read, each answered with a whole catalogue:
+    // the server holds back, and in the end every answer arrives, in order.
+    const int rounds = 2000;
+    raw.send(QByteArray("WANT P&F-FILE\r\nVERIFIED\r\n").repeated(rounds) + "NEWSANDINFO\r\n");
+    const QByteArray one = "SENDING\r\n" + wire::encodeSize(uint64_t(CatalogueBytes.size()))
+        + wire::encodeInt(int32_t(CatalogueBytes.size())) + CatalogueBytes;
+    for (int i = 0; i < rounds; ++i)
+        QCOMPARE(raw.recv(one.size()), one);
+    QCOMPARE(raw.line(), QByteArray("Nieuws van het lab\r\n"));
 }
 
 void TstLabServer::overLongLine()
