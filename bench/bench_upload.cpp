@@ -205,7 +205,7 @@ int main(int argc, char **argv)
     double plainBest = 1e300, tdmBest = 1e300;
     qint64 rest = 0, peakGrowth = 0;
     const QString plainTarget = dir.filePath(QStringLiteral("plain.bin"));
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
         plainBest = std::min(plainBest, plainCopy(files, total, plainTarget));
         QFile::remove(plainTarget);
         rest = rssBytes();
