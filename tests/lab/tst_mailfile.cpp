@@ -1,6 +1,7 @@
 // The upload container against records built by hand from the record tables.
 #include "app/DateTime.h"
 #include "app/Errors.h"
+#include "catalogue/UPenF.h"
 #include "lab/UMailFile.h"
 #include "order/TOrderItem.h"
 
@@ -123,9 +124,12 @@ void TstMailFile::freshContainer()
 
 void TstMailFile::catalogueStamp()
 {
-    TMailFile m(QString(), TCatalogueStamp{40100.25, 7});
+    const TPenFFile catalogue(QStringLiteral("PenF.dat"), 40100.25, 7);
+    TMailFile m(QString(), &catalogue);
     m.SetOrderNumber(1234);
     QCOMPARE(m.toBytes(), header(Now, 0, 1234, 40100.25, 7) + record(1));
+    TMailFile none(QString(), static_cast<const TPenFFile *>(nullptr));
+    QCOMPARE(none.toBytes(), header(Now, 0) + record(1));
 }
 
 void TstMailFile::customerRecord()

@@ -178,7 +178,8 @@ bool TDM::Connect(const QString &host)
             m_errorCode = ErrBlockedIp;
         else
             m_errorCode = ErrUnknownReply;
-    } catch (const EKiekjesError &) {
+    } catch (...) {
+        // Connect never raises: every failure is a code.
         m_errorCode = ErrConnectFailed;
     }
     closeSocket();
@@ -193,7 +194,7 @@ bool TDM::Disconnect()
             m_wire->writeLine(QStringLiteral("DISCONNECT"));
             m_wire->flush();
         }
-    } catch (const EKiekjesError &) {
+    } catch (...) {
         closeSocket();
         return false;
     }
@@ -287,7 +288,7 @@ TDateTime TDM::GetReceiveDate(const QString &orderNr)
         w.writeLine(QStringLiteral("GETRECEIVEDATE"));
         w.writeLine(orderNr);
         return TDateTime(w.readInt());
-    } catch (const EKiekjesError &) {
+    } catch (...) {
         return 0;
     }
 }

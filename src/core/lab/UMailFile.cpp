@@ -3,6 +3,7 @@
 #include "app/AnsiString.h"
 #include "app/Bytes.h"
 #include "app/Errors.h"
+#include "catalogue/UPenF.h"
 #include "order/TOrderItem.h"
 
 #include <QBuffer>
@@ -58,6 +59,13 @@ TMailFile::TMailFile(const QString &fileName, std::optional<TCatalogueStamp> cat
     m_records.push_back(newRecord(KindHeader));
     m_records.push_back(newRecord(KindCustomer));
     Reset();
+}
+
+TMailFile::TMailFile(const QString &fileName, const TPenFFile *catalogue)
+    : TMailFile(fileName, catalogue ? std::optional<TCatalogueStamp>(TCatalogueStamp{catalogue->Versiedatum(),
+                                                                                   catalogue->Versienummer()})
+                                    : std::nullopt)
+{
 }
 
 void TMailFile::show(const QString &text) const

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QIODevice;
+class TPenFFile;
 struct TOrderItem;
 
 // Date and edition of the catalogue an order was priced with.
@@ -47,6 +48,8 @@ public:
     enum Kind : uint8_t { KindHeader = 0, KindCustomer = 1, KindFile = 2, KindEntry = 3 };
 
     TMailFile(const QString &fileName, std::optional<TCatalogueStamp> catalogue = std::nullopt);
+    // The catalogue's date and edition go into the header (none: 0 and 0); it is not kept.
+    TMailFile(const QString &fileName, const TPenFFile *catalogue);
 
     // Parses container bytes; every record kind, count, number and the format mark are
     // checked. On failure returns nothing and puts the reason into *error.
