@@ -34,7 +34,7 @@ void TLabSession::feed(QByteArrayView data)
         takeBlockBytes(data.data(), n);
         data = data.sliced(n);
     }
-    m_in.append(data.data(), data.size());
+    m_in.append(data);
     while (m_state != State::Closed && m_out.size() < MaxPendingOutput && step()) {
     }
     m_backlog = m_out.size() >= MaxPendingOutput && !m_in.isEmpty();
@@ -59,7 +59,7 @@ bool TLabSession::step()
 {
     QByteArray line;
     auto takeLine = [&]() {
-        switch (wire::takeLine(m_in, line)) {
+        switch (m_in.takeLine(line)) {
         case wire::LineResult::Line: return true;
         case wire::LineResult::TooLong: close(); return false;
         case wire::LineResult::NeedMore: return false;
@@ -69,8 +69,8 @@ bool TLabSession::step()
     auto takeInt = [&](int32_t &v) {
         if (m_in.size() < 4)
             return false;
-        v = bytes::getI32BE(bytes::u(m_in.constData()));
-        m_in.remove(0, 4);
+        v = bytes::getI32BE(bytes::u(m_in.data()));
+        m_in.consume(4);
         return true;
     };
 
@@ -163,8 +163,8 @@ bool TLabSession::step()
         if (m_in.isEmpty())
             return false;
         const qint64 n = std::min<qint64>(m_blockLeft, m_in.size());
-        takeBlockBytes(m_in.constData(), n);
-        m_in.remove(0, n);
+        takeBlockBytes(m_in.data(), n);
+        m_in.consume(n);
         return true;
     }
     case State::CatalogueConfirm:

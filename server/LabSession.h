@@ -8,6 +8,8 @@
 #include "LabPricing.h"
 #include "LabSpool.h"
 
+#include "lab/Wire.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <memory>
@@ -62,7 +64,7 @@ private:
     TLabContext &m_ctx;
     TAdmission m_admission;
     State m_state = State::Greeting;
-    QByteArray m_in;
+    wire::TInputBuffer m_in;
     QByteArray m_out;
     QByteArray m_pending;  // the command waiting for its order number line
     Block m_blockKind = Block::Container;

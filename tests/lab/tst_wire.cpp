@@ -11,6 +11,7 @@ private slots:
     void takeLine_data();
     void takeLine();
     void linesInOneBuffer();
+    void inputBuffer();
 };
 
 void TstWire::encodings_data()
@@ -87,6 +88,32 @@ void TstWire::linesInOneBuffer()
     QCOMPARE(line, QByteArray("VERIFIED"));
     QCOMPARE(wire::takeLine(buffer, line), wire::LineResult::NeedMore);
     QCOMPARE(buffer, QByteArray("NIEUWS"));
+}
+
+void TstWire::inputBuffer()
+{
+    wire::TInputBuffer in;
+    in.append("Welkom\r\nVERIFIED\n");
+    in.append(QByteArray::fromHex("0000002A") + "half");
+    QByteArray line;
+    QCOMPARE(in.takeLine(line), wire::LineResult::Line);
+    QCOMPARE(line, QByteArray("Welkom"));
+    QCOMPARE(in.takeLine(line), wire::LineResult::Line);
+    QCOMPARE(line, QByteArray("VERIFIED"));
+    QCOMPARE(in.size(), 8);
+    QCOMPARE(QByteArray(in.data(), 4), QByteArray::fromHex("0000002A"));
+    in.consume(4);
+    QCOMPARE(in.takeLine(line), wire::LineResult::NeedMore);
+    in.append(" line\r\n");
+    QCOMPARE(in.takeLine(line), wire::LineResult::Line);
+    QCOMPARE(line, QByteArray("half line"));
+    QVERIFY(in.isEmpty());
+    // The limit counts from the current position, not from the start of what was appended.
+    in.append(QByteArray(100, 'x') + "\n" + QByteArray(16384, 'y') + "\r\n" + QByteArray(16386, 'z'));
+    QCOMPARE(in.takeLine(line), wire::LineResult::Line);
+    QCOMPARE(in.takeLine(line), wire::LineResult::Line);
+    QCOMPARE(line.size(), 16384);
+    QCOMPARE(in.takeLine(line), wire::LineResult::TooLong);
 }
 
 QTEST_GUILESS_MAIN(TstWire)

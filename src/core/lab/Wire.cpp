@@ -49,21 +49,68 @@ QByteArray greeting()
     return QByteArray(GreetingCode) + encodeLineBytes(IdentityText);
 }
 
-LineResult takeLine(QByteArray &buffer, QByteArray &line)
+namespace {
+// Finds the line at the front of `in`: its length without line end and the bytes it takes.
+LineResult scanLine(QByteArrayView in, qsizetype &length, qsizetype &used)
 {
     // A CR may stand in front of the LF, so the LF of a line of full length can be at
     // MaxLineLength + 1.
-    const qsizetype lf = buffer.indexOf('\n');
+    const qsizetype lf = in.first(std::min<qsizetype>(in.size(), MaxLineLength + 2)).indexOf('\n');
     if (lf < 0)
-        return buffer.size() > MaxLineLength + 1 ? LineResult::TooLong : LineResult::NeedMore;
+        return in.size() > MaxLineLength + 1 ? LineResult::TooLong : LineResult::NeedMore;
     qsizetype end = lf;
-    if (end > 0 && buffer.at(end - 1) == '\r')
+    if (end > 0 && in.at(end - 1) == '\r')
         --end;
     if (end > MaxLineLength)
         return LineResult::TooLong;
-    line = buffer.left(end);
-    buffer.remove(0, lf + 1);
+    length = end;
+    used = lf + 1;
     return LineResult::Line;
+}
+} // namespace
+
+LineResult takeLine(QByteArray &buffer, QByteArray &line)
+{
+    qsizetype length = 0, used = 0;
+    const LineResult r = scanLine(buffer, length, used);
+    if (r == LineResult::Line) {
+        line = buffer.left(length);
+        buffer.remove(0, used);
+    }
+    return r;
+}
+
+void TInputBuffer::append(QByteArrayView bytes)
+{
+    if (m_pos > 0) {
+        m_data.remove(0, m_pos);
+        m_pos = 0;
+    }
+    m_data.append(bytes.data(), bytes.size());
+}
+
+void TInputBuffer::consume(qsizetype n)
+{
+    m_pos += n;
+    if (m_pos >= m_data.size())
+        clear();
+}
+
+void TInputBuffer::clear()
+{
+    m_data.clear();
+    m_pos = 0;
+}
+
+LineResult TInputBuffer::takeLine(QByteArray &line)
+{
+    qsizetype length = 0, used = 0;
+    const LineResult r = scanLine(QByteArrayView(data(), size()), length, used);
+    if (r == LineResult::Line) {
+        line = QByteArray(data(), length);
+        consume(used);
+    }
+    return r;
 }
 
 TWireSocket::TWireSocket(QTcpSocket *socket, const std::atomic_bool *abortFlag, IdleHook idle)
@@ -154,7 +201,7 @@ QByteArray TWireSocket::readLineBytes()
 {
     QByteArray line;
     for (;;) {
-        switch (takeLine(m_buffer, line)) {
+        switch (m_buffer.takeLine(line)) {
         case LineResult::Line:
             return line;
         case LineResult::TooLong:
@@ -172,8 +219,8 @@ QString TWireSocket::readLine() { return ansi::decode(readLineBytes()); }
 QByteArray TWireSocket::readExact(qint64 count)
 {
     fill(count);
-    QByteArray out = m_buffer.left(count);
-    m_buffer.remove(0, count);
+    QByteArray out(m_buffer.data(), count);
+    m_buffer.consume(count);
     return out;
 }
 
@@ -202,8 +249,8 @@ qint64 TWireSocket::readBlockTo(QIODevice &out, qint64 maxLength)
     };
     if (!m_buffer.isEmpty()) {
         const qint64 n = std::min<qint64>(left, m_buffer.size());
-        put(m_buffer.constData(), n);
-        m_buffer.remove(0, n);
+        put(m_buffer.data(), n);
+        m_buffer.consume(n);
     }
     QByteArray chunk(ReadChunk, Qt::Uninitialized);
     while (left > 0) {

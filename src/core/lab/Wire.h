@@ -47,6 +47,23 @@ QByteArray greetingLine();
 enum class LineResult { NeedMore, Line, TooLong };
 LineResult takeLine(QByteArray &buffer, QByteArray &line);
 
+// Received bytes not yet taken. Taking from the front only moves a position, so many small
+// lines in one large piece cost no more than the piece itself.
+class TInputBuffer {
+public:
+    qsizetype size() const { return m_data.size() - m_pos; }
+    bool isEmpty() const { return size() == 0; }
+    const char *data() const { return m_data.constData() + m_pos; }
+    void append(QByteArrayView bytes);
+    void consume(qsizetype n);
+    void clear();
+    LineResult takeLine(QByteArray &line);
+
+private:
+    QByteArray m_data;
+    qsizetype m_pos = 0;
+};
+
 // Blocking protocol access to a connected socket, for the thread that owns the socket.
 // Every wait is cut into slices of SliceMs; between slices the idle hook runs and the abort
 // flag is checked. A set abort flag closes the socket and fails the operation.
@@ -90,7 +107,7 @@ private:
     QTcpSocket *m_socket;
     const std::atomic_bool *m_abort;
     IdleHook m_idle;
-    QByteArray m_buffer;
+    TInputBuffer m_buffer;
 };
 
 } // namespace wire
