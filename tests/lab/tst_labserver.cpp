@@ -833,7 +833,7 @@ void TstLabServer::configuration()
     QVERIFY2(sample, qPrintable(error));
     QCOMPARE(sample->port, quint16(4000));
     QCOMPARE(sample->address, QHostAddress(QHostAddress::LocalHost));
-    QVERIFY(sample->catalogue.endsWith(QStringLiteral("data/demo/PenF.dat")));
+    QVERIFY(sample->catalogue.endsWith(QStringLiteral("build/release/PenF.dat")));
 
     const auto c = TLabConfig::fromJson(R"({"port": 4100, "news": "Hallo",
         "postage": {"standard": {"post": "4,50"}}, "readyHours": {"fast": 6},
