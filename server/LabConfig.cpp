@@ -38,7 +38,7 @@ QString path(const QJsonObject &o, const char *name, const QString &baseDir, con
     const QString p = o.value(QLatin1String(name)).toString(def);
     if (p.isEmpty())
         return p;
-    return QDir(baseDir).absoluteFilePath(p);
+    return QDir::cleanPath(QDir(baseDir).absoluteFilePath(p));
 }
 } // namespace
 
