@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
+  fonts-dejavu-core
 )
 
 missing=()

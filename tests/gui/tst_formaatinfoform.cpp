@@ -87,7 +87,8 @@ void TestFormaatInfoForm::columnsAndList()
     QCOMPARE(list->headerItem()->text(1), QStringLiteral("Omschrijving"));
     QCOMPARE(list->headerItem()->text(2), QStringLiteral("Prijs per afdruk"));
     QCOMPARE(list->header()->sectionSize(1), 275);
-    QCOMPARE(list->header()->sectionSize(2), 90);
+    QVERIFY(list->header()->sectionSize(2) >= 90);
+    QVERIFY(list->header()->sectionSize(2) > list->header()->fontMetrics().horizontalAdvance(QStringLiteral("Prijs per afdruk")));
     QVERIFY(list->topLevelItem(0)->textAlignment(2) & Qt::AlignRight);
     QCOMPARE(list->focusPolicy(), Qt::NoFocus);
     QVERIFY(!list->header()->sectionsClickable());

@@ -14,7 +14,8 @@ TKnoppenRij::TKnoppenRij(QWidget *parent) : QWidget(parent)
         m_buttons[i]->setFixedSize(82, 26);
     }
     setFixedHeight(m_buttons[0]->height() + 16);
-    setMinimumWidth(3 * 82 + 4 * 12);
+    // Three buttons at a quarter of the width each keep a gap between them.
+    setMinimumWidth(4 * (82 + 12));
 }
 
 void TKnoppenRij::Setup(const QString &caption1, const QString &caption2, const QString &caption3, int defaultButton)

@@ -4,6 +4,8 @@
 #include "catalogue/UPenF.h"
 #include "dialogs/DialogKit.h"
 
+#include <algorithm>
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,7 +27,6 @@ TFormaatInfoForm::TFormaatInfoForm(QWidget *parent) : QWidget(parent, Qt::Window
     setObjectName(QStringLiteral("FormaatInfoForm"));
     setWindowTitle(QStringLiteral("Informatie over de formaten"));
     setMinimumSize(400, 230);
-    resize(520, 330);
 
     auto *bevel = new QFrame(this);
     bevel->setObjectName(QStringLiteral("Bevel1"));
@@ -57,9 +58,12 @@ TFormaatInfoForm::TFormaatInfoForm(QWidget *parent) : QWidget(parent, Qt::Window
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(MinimumWidths[ColNaam]);
-    header->resizeSection(ColNaam, 100);
+    header->resizeSection(ColNaam, 80);
     header->resizeSection(ColOmschrijving, 275);
-    header->resizeSection(ColPrijs, 90);
+    // At least 90, and wide enough for its caption in the font in use.
+    header->resizeSection(ColPrijs, std::max(90, header->fontMetrics().horizontalAdvance(QStringLiteral("Prijs per afdruk")) + 16));
+    const int columns = header->sectionSize(ColNaam) + header->sectionSize(ColOmschrijving) + header->sectionSize(ColPrijs);
+    resize(std::max(520, columns + 64), 330);
     connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int size) {
         if (size < MinimumWidths[column])
             header->resizeSection(column, MinimumWidths[column]);

@@ -68,6 +68,9 @@ TKlantgegevensDlg::TKlantgegevensDlg(QWidget *parent) : QDialog(parent)
     m_edTelefoon = edit("EdTelefoon", group);
     m_edEmail = edit("EdEmail", group);
 
+    for (QLineEdit *e : {m_edTussenvoegsel, m_edAchternaam, m_edStraat, m_edPlaats, m_edTelefoon})
+        e->setMinimumWidth(200);
+
     TToetsFilter::Install(m_edPcCijfers, toetsfilter::Cijfers);
     TToetsFilter::Install(m_edPcLetters, toetsfilter::Letters, true);
     TToetsFilter::Install(m_edTelefoon, toetsfilter::Telefoon);

@@ -97,17 +97,22 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent), m_bron(LeesGeheugenStat
         {QStringLiteral("Totaal virtueel geheugen"), m_totalVirtual},
         {QStringLiteral("Beschikbaar virtueel geheugen"), m_availVirtual},
     };
+    // The captions keep their full width; the figures take what is left.
     auto *figures = new QGridLayout;
+    figures->setHorizontalSpacing(4);
     for (int i = 0; i < rows.size(); ++i) {
-        figures->addWidget(BuddyLabel(rows[i].first, rows[i].second, this), i, 0);
+        QLabel *caption = BuddyLabel(rows[i].first, rows[i].second, this);
+        caption->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+        figures->addWidget(caption, i, 0);
         figures->addWidget(rows[i].second, i, 1);
     }
-    figures->setColumnStretch(0, 1);
+    figures->setColumnStretch(1, 1);
 
     m_okButton = Button(QStringLiteral("OK"), "OKButton", this, true);
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
     outer->addLayout(top);
     outer->addWidget(rule);
     outer->addLayout(figures);

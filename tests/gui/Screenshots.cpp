@@ -1,0 +1,158 @@
+// Opens each window of the program with sample data and writes what it shows to a PNG file:
+//   kiekjes_screenshots <folder> [name...]
+// Without names every window of the table below is taken. To add a window, add one entry to
+// the table: a name and a function that builds and shows the window from the sample data.
+
+#include "TestCatalogue.h"
+#include "app/Prompts.h"
+#include "catalogue/UAanbod.h"
+#include "catalogue/UFormaatInfo.h"
+#include "catalogue/UReplaceDlg.h"
+#include "catalogue/UServiceAndLocationDlg.h"
+#include "dialogs/Instellingen.h"
+#include "dialogs/Klantgegevens.h"
+#include "dialogs/PrAbout.h"
+#include "dialogs/UGegevensBevestiging.h"
+#include "../../src/gui/order/Exporteren.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// What the windows are shown with.
+struct TSample {
+    std::unique_ptr<TPenFFile> catalogue = makeTestCatalogue();
+    TKlantGegevens klant;
+    TInstellingen instellingen;
+    TSample()
+    {
+        klant.Titel = QStringLiteral("Mevr.");
+        klant.Voornaam = QStringLiteral("Els");
+        klant.Tussenvoegsel = QStringLiteral("van der");
+        klant.Achternaam = QStringLiteral("Berg-Hoogendijk");
+        klant.Straat = QStringLiteral("Burgemeester van Roijensingel");
+        klant.Nummer = QStringLiteral("112bis");
+        klant.PcCijfers = 1234;
+        klant.PcLetters = QStringLiteral("AB");
+        klant.Plaats = QStringLiteral("Veldmeer aan de Vliet");
+        klant.Telefoon = QStringLiteral("012-3456789");
+        klant.Email = QStringLiteral("els.vanderberg@example.org");
+        klant.Afhaallocatie = QStringLiteral("Zuiderhaven");
+        instellingen = StandaardInstellingen(QStringLiteral("10x15"));
+    }
+};
+
+using TOpen = std::function<QWidget *(TSample &)>;
+struct TShot {
+    const char *name;
+    TOpen open;
+};
+
+template <typename T>
+T *shown(T *window)
+{
+    window->show();
+    return window;
+}
+
+const TShot Shots[] = {
+    {"klantgegevens", [](TSample &s) { auto *d = new TKlantgegevensDlg; d->SetGegevens(s.klant); return shown(d); }},
+    {"klantgegevens-eerste-keer", [](TSample &) { auto *d = new TKlantgegevensDlg; d->SetVerplicht(true); return shown(d); }},
+    {"bevestiging", [](TSample &s) { auto *d = new TGegevensBevestingsDlg; d->Fill(s.klant); return shown(d); }},
+    {"bevestiging-snelservice", [](TSample &s) {
+         TKlantGegevens k = s.klant;
+         k.Snelservice = true;
+         auto *d = new TGegevensBevestingsDlg;
+         d->Fill(k);
+         return shown(d);
+     }},
+    {"instellingen", [](TSample &s) {
+         auto *d = new TInstellingenDlg;
+         d->SetFormaten(aanbod::FormatsOnOffer(*s.catalogue, false, QString()));
+         d->SetStandaard(s.instellingen);
+         d->SetGegevens(s.instellingen);
+         return shown(d);
+     }},
+    {"info", [](TSample &) {
+         auto *d = new TAboutBox;
+         d->SetVersionText(QStringLiteral("Kiekjesbode (1.6.1.5)"));
+         return shown(d);
+     }},
+    {"service-en-locatie", [](TSample &s) {
+         auto *d = new TServiceAndLocationDlg;
+         d->Setup(QStringLiteral("Kiekjesbode - Service & Afhaallocatie"), aanbod::ServiceNames(*s.catalogue),
+                  s.catalogue.get(), QStringLiteral("Oké"), QString(), QString(), 1);
+         d->Prepare(QStringLiteral("Snelservice"), QStringLiteral("Zuiderhaven"));
+         return shown(d);
+     }},
+    {"formaat-vervangen", [](TSample &s) {
+         auto *d = new TReplaceDlg;
+         d->Setup(QStringLiteral("Formaat is niet beschikbaar"), aanbod::FormatsOnOffer(*s.catalogue, true, QStringLiteral("Veldmeer")),
+                  s.catalogue->DefaultFormatName(), QStringLiteral("Oké"), QStringLiteral("Alles"), QStringLiteral("Annuleren"), 1);
+         d->Prepare(QStringLiteral("9x13"), QStringLiteral("10x15"));
+         return shown(d);
+     }},
+    {"formaat-vervangen-allemaal", [](TSample &s) {
+         auto *d = new TReplaceDlg;
+         d->Setup(QStringLiteral("Formaat is niet meer beschikbaar"), aanbod::FormatsOnOffer(*s.catalogue, false, QString()),
+                  s.catalogue->DefaultFormatName(), QStringLiteral("Oké"), QStringLiteral("&Allemaal"), QString(), 1);
+         d->Prepare(QStringLiteral("20x30"), QStringLiteral("10x15"));
+         return shown(d);
+     }},
+    {"formaatinformatie", [](TSample &s) {
+         auto *f = new TFormaatInfoForm;
+         f->Execute(*s.catalogue, false, QStringLiteral("Veldmeer"));
+         return f;
+     }},
+    {"formaatinformatie-snelservice", [](TSample &s) {
+         auto *f = new TFormaatInfoForm;
+         f->Execute(*s.catalogue, true, QStringLiteral("Veldmeer"));
+         return f;
+     }},
+    {"exporteren", [](TSample &) { auto *d = new TExportDlg; d->Prepare(QStringLiteral("Naamloos.txt"), {}); return shown(d); }},
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kiekjes Bode"));
+    TMessageBox::setTesting(true);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        QTextStream(stderr) << "usage: kiekjes_screenshots <folder> [name...]\n";
+        return 2;
+    }
+    const QDir folder(args.first());
+    if (!QDir().mkpath(folder.path()))
+        return 1;
+    const QStringList wanted = args.mid(1);
+    TSample sample;
+    int failures = 0;
+    for (const TShot &shot : Shots) {
+        const QString name = QString::fromLatin1(shot.name);
+        if (!wanted.isEmpty() && !wanted.contains(name))
+            continue;
+        std::unique_ptr<QWidget> window(shot.open(sample));
+        // Let the window manager map it and the layouts settle before grabbing.
+        for (int i = 0; i < 10; ++i) {
+            QApplication::processEvents();
+            QThread::msleep(20);
+        }
+        const QString file = folder.filePath(name + QStringLiteral(".png"));
+        if (window->grab().save(file)) {
+            QTextStream(stdout) << file << " " << window->width() << "x" << window->height() << "\n";
+        } else {
+            QTextStream(stderr) << "could not write " << file << "\n";
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
