@@ -3,6 +3,7 @@
 #include "dialogs/DialogKit.h"
 #include "dialogs/Instellingen.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -24,6 +25,7 @@ private slots:
     void standaardThenCancel();
     void standaardValues();
     void countOnlyStepped();
+    void formatListOpensOnTyping();
     void applyStores();
     void namesAndLayout();
 
@@ -199,6 +201,19 @@ void TestInstellingenDlg::countOnlyStepped()
     box->setValue(1);
     QTest::keyClick(box, Qt::Key_Down);
     QCOMPARE(box->value(), 1);
+}
+
+void TestInstellingenDlg::formatListOpensOnTyping()
+{
+    TInstellingen s = settings();
+    s.Formaat.clear();
+    openWith(s);
+    auto *box = control<QComboBox>(m_dlg, "CbxFormaat");
+    box->setFocus();
+    QTest::keyClick(box, '1');
+    QCOMPARE(box->currentText(), QStringLiteral("10x15"));
+    QTRY_VERIFY(box->view()->isVisible());
+    box->hidePopup();
 }
 
 void TestInstellingenDlg::applyStores()

@@ -4,6 +4,7 @@
 #include "dialogs/Klantgegevens.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,7 @@ private slots:
     void keyFilters_data();
     void keyFilters();
     void lettersBecomeCapitals();
+    void pastedPostcodeRefused();
     void applyStoresFields();
     void cancelKeepsRecord();
     void firstStartCannotCancel();
@@ -180,6 +182,25 @@ void TestKlantgegevensDlg::lettersBecomeCapitals()
     TKlantGegevens out;
     m_dlg->GetGegevens(out);
     QCOMPARE(out.PcLetters.text(), QStringLiteral("XY"));
+}
+
+void TestKlantgegevensDlg::pastedPostcodeRefused()
+{
+    // Pasting passes the key filter; digits that are no number keep the dialog open with the
+    // postcode line instead of closing with the old postcode.
+    TKlantGegevens k = filled();
+    k.PcCijfers = 0;
+    openWith(k);
+    QApplication::clipboard()->setText(QStringLiteral("12a4"));
+    QLineEdit *e = edit("EdPcCijfers");
+    e->setFocus();
+    QTest::keySequence(e, QKeySequence::Paste);
+    QCOMPARE(e->text(), QStringLiteral("12a4"));
+    clickButton(m_dlg, "BitBtnOk");
+    QCOMPARE(TMessageBox::shownTexts(),
+             QStringList{"De volgende verplichte velden hebt u niet ingevuld:\r - Postcode\rDeze gegevens moeten ingevuld worden!"});
+    QVERIFY(m_dlg->isVisible());
+    QCOMPARE(e->text(), QStringLiteral("12a4"));
 }
 
 void TestKlantgegevensDlg::applyStoresFields()

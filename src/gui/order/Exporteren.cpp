@@ -83,7 +83,7 @@ void TExportDlg::BitBtnVerderClick()
         return;
     }
     const QString separator = ExportSeparator(choice, m_edScheidingsteken->text());
-    const QString fileName = TFileDialog::getSaveFileName(this, QString(), m_proposedFileName,
+    const QString fileName = TFileDialog::getSaveFileName(this, QStringLiteral("Opslaan als"), m_proposedFileName,
                                                           QStringLiteral("Tekstbestand (*.txt)"), QStringLiteral("txt"));
     if (fileName.isEmpty()) {
         TMessageBox::message(this, QStringLiteral("Exporteren is afgebroken."));
