@@ -10,6 +10,12 @@
 #include "app/SingleInstance.h"
 #include "app/UVoortgang.h"
 #include "app/UpDown.h"
+#include "catalogue/UReplaceDlg.h"
+#include "catalogue/UServiceAndLocationDlg.h"
+#include "dialogs/DialogKit.h"
+#include "dialogs/Instellingen.h"
+#include "dialogs/Klantgegevens.h"
+#include "GuiTestHelpers.h"
 #include "catalogue/UPenF.h"
 #include "catalogue/UPenFWriter.h"
 #include "order/TOrderModel.h"
@@ -39,6 +45,21 @@
 
 namespace {
 
+
+// Two locations and fast-service prices at one of them: new orders ask for a choice.
+QByteArray fastCatalogue()
+{
+    TPenFFile cat(QString(), datetime::encodeDate(2026, 12, 1), 4);
+    auto a = MakeFormat(QStringLiteral("10 x 15"), 10, 15, true, {{1, 39}});
+    a->SnelPrijzen.append(TPrijsTrede{1, TCurrency::fromCents(79)});
+    a->Beschikbaar[0] = 1;
+    cat.AddFormat(std::move(a));
+    cat.AddFormat(MakeFormat(QStringLiteral("13 x 18"), 13, 18, true, {{1, 59}}));
+    cat.SetDefaultFormat(0);
+    cat.AddLocation(QString(), QStringLiteral("Veldmeer"));
+    cat.AddLocation(QString(), QStringLiteral("Amstelrade"));
+    return penfwriter::Write(cat, 2);
+}
 
 QByteArray testCatalogue()
 {
@@ -77,11 +98,17 @@ private slots:
     void openNewerVersionFails();
     void closingAnEmptiedOrder();
     void settingsWrittenAtClose();
+    void firstStartAsksForCustomer();
+    void newOrderAsksServiceAndLocation();
+    void fastServiceCancelReturnsToStandard();
+    void settingsChangeUpdatesUploadTime();
+    void exportProposesTextName();
     void secondInstanceWakesFirst();
     void staleGuardDoesNotBlock();
 
 private:
-    std::unique_ptr<TMainForm> makeWindow(bool withCatalogue = true);
+    std::unique_ptr<TMainForm> makeWindow(bool withCatalogue = true, bool customerKnown = true);
+    void writeCatalogue(const QByteArray &bytes);
     QString photo(const QString &name, int w = 1200, int h = 800);
     void addPhotos(TMainForm &w, const QStringList &paths);
     void selectRows(TMainForm &w, const QList<int> &rows);
@@ -111,12 +138,22 @@ void TestMainForm::cleanup()
     TMessageBox::clearShown();
 }
 
-std::unique_ptr<TMainForm> TestMainForm::makeWindow(bool withCatalogue)
+void TestMainForm::writeCatalogue(const QByteArray &bytes)
 {
-    if (withCatalogue && !QFile::exists(m_data + QStringLiteral("PenF.dat"))) {
-        QFile f(m_data + QStringLiteral("PenF.dat"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(testCatalogue());
+    QFile f(m_data + QStringLiteral("PenF.dat"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+std::unique_ptr<TMainForm> TestMainForm::makeWindow(bool withCatalogue, bool customerKnown)
+{
+    if (withCatalogue && !QFile::exists(m_data + QStringLiteral("PenF.dat")))
+        writeCatalogue(testCatalogue());
+    if (customerKnown) {
+        TSettingsStore store(m_ini);
+        if (!store.contains(QStringLiteral("Customer"), QStringLiteral("Title")))
+            store.writeString(QStringLiteral("Customer"), QStringLiteral("Title"), QStringLiteral("Dhr."));
+        store.sync();
     }
     TStartupOptions options;
     options.dataFolder = m_data;
@@ -502,6 +539,122 @@ void TestMainForm::settingsWrittenAtClose()
     auto w = makeWindow();
     QCOMPARE(w->Settings().Aantal, quint16(3));
     QCOMPARE(w->Customer().PcLetters.text(), QStringLiteral("AB"));
+}
+
+void TestMainForm::firstStartAsksForCustomer()
+{
+    int shown = 0;
+    // The first showing is cancelled (impossible: the dialog asks again), the second filled in.
+    TModal::SetNextHandler([&](QDialog &d) {
+        ++shown;
+        QCOMPARE(d.windowTitle(), QStringLiteral("Vul uw gegevens in"));
+        QVERIFY(!control<QWidget>(&d, "BitBtnCancel")->isEnabled());
+        d.reject();
+    });
+    TModal::SetNextHandler([&](QDialog &d) {
+        ++shown;
+        chooseEntry(control<QComboBox>(&d, "CbxTitel"), 1);
+        QTest::keyClicks(control<QLineEdit>(&d, "EdAchternaam"), QStringLiteral("Jansen"));
+        QTest::keyClicks(control<QLineEdit>(&d, "EdStraat"), QStringLiteral("Dorpsstraat"));
+        QTest::keyClicks(control<QLineEdit>(&d, "EdPcCijfers"), QStringLiteral("1234"));
+        QTest::keyClicks(control<QLineEdit>(&d, "EdPcLetters"), QStringLiteral("ab"));
+        QTest::keyClicks(control<QLineEdit>(&d, "EdPlaats"), QStringLiteral("Veldmeer"));
+        clickChoice(d.findChildren<QRadioButton *>().first());
+        clickButton(&d, "BitBtnOk");
+    });
+    auto w = makeWindow(true, false);
+    QCOMPARE(shown, 2);
+    QCOMPARE(w->Customer().Titel, QStringLiteral("Mevr."));
+    QCOMPARE(w->Customer().PcLetters.text(), QStringLiteral("AB"));
+    QCOMPARE(w->KlantgegevensDlg().windowTitle(), QStringLiteral("Klantgegevens"));
+    TModal::ClearHandlers();
+}
+
+void TestMainForm::newOrderAsksServiceAndLocation()
+{
+    writeCatalogue(fastCatalogue());
+    QString offered;
+    TModal::SetNextHandler([&](QDialog &d) {
+        QCOMPARE(d.windowTitle(), QStringLiteral("Kiekjesbode - Service & Afhaallocatie"));
+        auto *service = control<QComboBox>(&d, "CmbBxService");
+        offered = QStringList{service->itemText(0), service->itemText(1)}.join(QLatin1Char('|'));
+        chooseEntry(service, 1);
+        clickButton(&d, "Btn1");
+    });
+    auto w = makeWindow();
+    QCOMPARE(offered, QStringLiteral("Standaardservice|Snelservice"));
+    QVERIFY(w->FastService());
+    QCOMPARE(w->PickupLocation(), QStringLiteral("Veldmeer"));
+    QCOMPARE(w->CmbBxService->currentText(), QStringLiteral("Snelservice"));
+    // Under the fast service only Veldmeer has formats, and only "10 x 15".
+    QCOMPARE(w->CmbBxLocation->count(), 1);
+    QCOMPARE(w->CbxFormaat->count(), 1);
+    QVERIFY(!w->Modified());
+    addPhotos(*w, {photo(QStringLiteral("a.jpg"))});
+    QCOMPARE(cell(*w, 0, TOrderModel::ColPrijs), QStringLiteral("0,79"));
+    TModal::ClearHandlers();
+}
+
+void TestMainForm::fastServiceCancelReturnsToStandard()
+{
+    writeCatalogue(fastCatalogue());
+    TModal::SetNextHandler([](QDialog &d) { clickButton(&d, "Btn1"); }); // standard, Veldmeer
+    auto w = makeWindow();
+    QVERIFY(!w->FastService());
+    {
+        TInstellingen s = w->Settings();
+        s.Formaat = QStringLiteral("13 x 18");
+        w->SetSettings(s);
+    }
+    addPhotos(*w, {photo(QStringLiteral("a.jpg"))});
+    // To the fast service: "13 x 18" is not offered there; the replacement is cancelled.
+    QString asked;
+    TModal::SetNextHandler([&](QDialog &d) {
+        asked = control<QLineEdit>(&d, "EdHuidigFormaat")->text();
+        clickButton(&d, "Btn3");
+    });
+    w->CmbBxService->setCurrentIndex(1);
+    emit w->CmbBxService->activated(1);
+    QCOMPARE(asked, QStringLiteral("13 x 18"));
+    QVERIFY(!w->FastService());
+    QCOMPARE(w->CmbBxService->currentIndex(), 0);
+    QCOMPARE(cell(*w, 0, TOrderModel::ColFormaat), QStringLiteral("13 x 18"));
+    QCOMPARE(cell(*w, 0, TOrderModel::ColPrijs), QStringLiteral("0,59"));
+    QCOMPARE(w->StatusText(0), QStringLiteral("Service gewijzigd"));
+    TModal::ClearHandlers();
+}
+
+void TestMainForm::settingsChangeUpdatesUploadTime()
+{
+    auto w = makeWindow();
+    addPhotos(*w, {photo(QStringLiteral("a.jpg"), 2400, 1600)});
+    const QString before = w->StatusText(2);
+    TModal::SetNextHandler([](QDialog &d) {
+        chooseEntry(control<QComboBox>(&d, "CbxUploadSpeed"), 10); // 2048 kbit/s
+        clickButton(&d, "BitBtnOke");
+    });
+    w->ActInstellingen->trigger();
+    QCOMPARE(w->Settings().UploadSpeed, quint16(2048));
+    QVERIFY(w->StatusText(2) != before);
+    QCOMPARE(w->StatusText(0), QString());
+    TModal::ClearHandlers();
+}
+
+void TestMainForm::exportProposesTextName()
+{
+    auto w = makeWindow();
+    addPhotos(*w, {photo(QStringLiteral("a.jpg"))});
+    const QString target = m_dir->filePath(QStringLiteral("uit.txt"));
+    TModal::SetNextHandler([&](QDialog &d) {
+        TFileDialog::setNextFileName(target);
+        clickButton(&d, "BitBtnVerder");
+    });
+    w->ActExporteren->trigger();
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().startsWith("Naam;Bestandslocatie;Aantal;Formaat;G/M;Kl/ZW/Se;Kwaliteit;Prijs;\r\na;"));
+    QCOMPARE(w->StatusText(0), QString());
+    TModal::ClearHandlers();
 }
 
 void TestMainForm::secondInstanceWakesFirst()

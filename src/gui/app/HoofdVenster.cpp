@@ -4,6 +4,15 @@
 #include "UVoortgang.h"
 #include "UpDown.h"
 #include "app/Errors.h"
+#include "catalogue/UFormaatInfo.h"
+#include "catalogue/UReplaceDlg.h"
+#include "catalogue/UServiceAndLocationDlg.h"
+#include "dialogs/DialogKit.h"
+#include "dialogs/Instellingen.h"
+#include "dialogs/Klantgegevens.h"
+#include "dialogs/PrAbout.h"
+#include "dialogs/UGegevensBevestiging.h"
+#include "order/Exporteren.h"
 #include "app/SettingsStore.h"
 #include "catalogue/UAanbod.h"
 #include "catalogue/UPenF.h"
@@ -121,9 +130,17 @@ TMainForm::TMainForm(const TStartupOptions &options, QWidget *parent) : QMainWin
 {
     setObjectName(QStringLiteral("MainForm"));
     buildWindow();
-    m_progress = new TVoortgangsDlg(this);
     m_prompter = std::make_unique<TGuiPrompter>(this);
     startUp(options);
+    m_formaatInfo = new TFormaatInfoForm(this);
+    m_exportDlg = new TExportDlg(this);
+    m_aboutBox = new TAboutBox(this);
+    m_instellingenDlg = new TInstellingenDlg(this);
+    m_klantDlg = new TKlantgegevensDlg(this);
+    m_progress = new TVoortgangsDlg(this);
+    m_replaceDlg = new TReplaceDlg(this);
+    m_bevestigingDlg = new TGegevensBevestingsDlg(this);
+    m_serviceDlg = new TServiceAndLocationDlg(this);
 }
 
 TMainForm::~TMainForm() = default;
@@ -411,6 +428,7 @@ void TMainForm::buildSidePanel(QWidget *panel)
     connect(BitBtnPrevious, &QToolButton::clicked, this, [this] { navigate(1); });
     connect(BitBtnNext, &QToolButton::clicked, this, [this] { navigate(2); });
     connect(BitBtnEnd, &QToolButton::clicked, this, [this] { navigate(3); });
+    connect(BtnFormatenInfo, &QToolButton::clicked, this, &TMainForm::FormatenInfoClick);
     EnableItemEditor(false);
 }
 
@@ -477,6 +495,10 @@ void TMainForm::buildMenu()
     connect(ActOpslaanAls, &QAction::triggered, this, [this] { OpslaanAlsExecute(); });
     connect(ActAfsluiten, &QAction::triggered, this, &QWidget::close);
     connect(ActToevoegen, &QAction::triggered, this, &TMainForm::ToevoegenExecute);
+    connect(ActExporteren, &QAction::triggered, this, &TMainForm::ExporterenExecute);
+    connect(ActInstellingen, &QAction::triggered, this, &TMainForm::InstellingenExecute);
+    connect(ActKlantgegevens, &QAction::triggered, this, &TMainForm::KlantgegevensExecute);
+    connect(ActInfo, &QAction::triggered, this, &TMainForm::InfoExecute);
     connect(ActVerwijderen, &QAction::triggered, this, &TMainForm::VerwijderenExecute);
 }
 
@@ -575,6 +597,22 @@ void TMainForm::fillListsFromCatalogue()
 
 void TMainForm::FirstShow()
 {
+    if (!m_customer.isEntered()) {
+        // The details were never entered: ask until they are.
+        m_klantDlg->SetVerplicht(true);
+        do {
+            m_klantDlg->SetGegevens(m_customer);
+        } while (m_klantDlg->Execute() != QDialog::Accepted);
+        m_klantDlg->GetGegevens(m_customer);
+        m_klantDlg->SetVerplicht(false);
+    }
+    m_aboutBox->SetVersionText(QStringLiteral("Kiekjesbode (1.6.1.5)"));
+    QStringList formats;
+    for (int i = 0; i < CbxFormaat->count(); ++i)
+        formats << CbxFormaat->itemText(i);
+    m_instellingenDlg->SetFormaten(formats);
+    m_instellingenDlg->SetStandaard(m_standaard);
+    m_instellingenDlg->SetCatalogusBestand(m_catalogue->GetFileName());
     m_busy = false;
     NieuwExecute();
     UpdateStatusBar(QString());
@@ -1208,47 +1246,95 @@ bool TMainForm::OpslaanAlsExecute()
 void TMainForm::chooseServiceAndLocation()
 {
     m_model->Kassa().Clear();
+    QStringList serviceNames;
+    for (int i = 0; i < CmbBxService->count(); ++i)
+        serviceNames << CmbBxService->itemText(i);
+    m_serviceDlg->Setup(QStringLiteral("Kiekjesbode - Service & Afhaallocatie"), serviceNames, m_catalogue.get(),
+                        QStringLiteral("Oké"), QString(), QString(), 1);
     if (CmbBxService->count() > 1 || CmbBxLocation->count() >= 2) {
-        // The service-and-location dialog asks; until it exists the current choice stays.
+        const QString service = CmbBxService->count() == 1 ? CmbBxService->itemText(0)
+                                : CmbBxService->itemText(m_fastService ? 1 : 0);
+        const QString location = CmbBxLocation->count() == 1 ? CmbBxLocation->itemText(0) : m_location;
+        const auto chosen = m_serviceDlg->Execute(service, location);
+        m_busy = true;
+        CmbBxService->setCurrentIndex(CmbBxService->findText(chosen.service));
+        CmbBxLocation->setCurrentIndex(CmbBxLocation->findText(chosen.location));
+        m_busy = false;
+        m_fastService = CmbBxService->currentIndex() == 1;
+        m_customer.Snelservice = m_fastService;
+        m_location = CmbBxLocation->currentText();
+        m_customer.Afhaallocatie = m_location;
+        ApplyServiceAndLocation();
+    } else {
+        // Nothing to choose: the only service and the only location.
+        m_busy = true;
+        CmbBxService->setCurrentIndex(CmbBxService->count() > 0 ? 0 : -1);
+        CmbBxLocation->setCurrentIndex(CmbBxLocation->count() > 0 ? 0 : -1);
+        m_busy = false;
+        m_fastService = false;
+        m_customer.Snelservice = false;
+        if (CmbBxLocation->count() > 0)
+            m_location = CmbBxLocation->currentText();
+        m_customer.Afhaallocatie = m_location;
+        m_model->Kassa().SetSnelservice(false);
     }
-    m_busy = true;
-    const int service = CmbBxService->count() > 1 && m_fastService ? 1 : 0;
-    CmbBxService->setCurrentIndex(CmbBxService->count() > 0 ? service : -1);
-    const int loc = CmbBxLocation->findText(m_location);
-    CmbBxLocation->setCurrentIndex(CmbBxLocation->count() == 1 ? 0 : loc);
-    m_busy = false;
-    m_fastService = CmbBxService->currentIndex() == 1;
-    m_customer.Snelservice = m_fastService;
-    m_location = CmbBxLocation->currentText();
-    m_customer.Afhaallocatie = m_location;
-    applyServiceAndLocation();
     m_hasFile = false;
     setModified(false);
     UpdateStatusBar(QString());
 }
 
-void TMainForm::applyServiceAndLocation()
+void TMainForm::ApplyServiceAndLocation()
 {
     m_busy = true;
-    const QString shownFormat = CbxFormaat->currentText();
+    CbxFormaat->clear();
     const aanbod::TLocationChoice choice = aanbod::RebuildLocations(*m_catalogue, m_fastService, m_location);
-    if (m_catalogueExists) {
-        CmbBxLocation->clear();
-        CmbBxLocation->addItems(choice.locations.isEmpty() && !m_fastService ? aanbod::StartupLocations(*m_catalogue)
-                                                                              : choice.locations);
-        if (!choice.chosen.isEmpty())
-            m_location = choice.chosen;
-        CmbBxLocation->setCurrentIndex(CmbBxLocation->findText(m_location));
-        m_customer.Afhaallocatie = m_location;
-        const QStringList formats = aanbod::FormatsOnOffer(*m_catalogue, m_fastService, m_location);
-        CbxFormaat->clear();
-        CbxFormaat->addItems(formats);
-        CbxFormaat->setCurrentIndex(CbxFormaat->findText(shownFormat));
+    CmbBxLocation->clear();
+    if (choice.locations.isEmpty() && !m_fastService && m_catalogue->LocationCount() == 0 && m_catalogueExists)
+        CmbBxLocation->addItems(aanbod::StartupLocations(*m_catalogue));
+    else
+        CmbBxLocation->addItems(choice.locations);
+    if (!choice.chosen.isEmpty())
+        m_location = choice.chosen;
+    CmbBxLocation->setCurrentIndex(CmbBxLocation->findText(m_location));
+    m_customer.Afhaallocatie = m_location;
+    const QStringList formats = aanbod::FormatsOnOffer(*m_catalogue, m_fastService, m_location);
+    CbxFormaat->addItems(formats);
+    CbxFormaat->setCurrentIndex(-1);
+    QCoreApplication::processEvents();
+
+    if (m_model->Count() > 0) {
+        m_replaceDlg->Setup(QStringLiteral("Formaat is niet beschikbaar"), formats, m_catalogue->DefaultFormatName(),
+                            QStringLiteral("Oké"), QStringLiteral("Alles"), QStringLiteral("Annuleren"), 1);
+        for (int row = 0; row < m_model->Count(); ++row) {
+            TOrderItem item = m_model->Item(row);
+            if (aanbod::IsOnOffer(formats, item.Formaat))
+                continue;
+            const auto result = m_replaceDlg->Execute(item.Formaat, m_standaard.Formaat);
+            if (result.modalResult == QDialog::Accepted) {
+                item.Formaat = result.format;
+                m_model->SetItem(row, item);
+            } else if (result.modalResult == TReplaceDlg::All) {
+                // This item and every later one of exactly the same name.
+                const QString replaced = item.Formaat;
+                for (int later = row; later < m_model->Count(); ++later) {
+                    TOrderItem other = m_model->Item(later);
+                    if (other.Formaat == replaced) {
+                        other.Formaat = result.format;
+                        m_model->SetItem(later, other);
+                    }
+                }
+            } else if (result.modalResult == QDialog::Rejected) {
+                m_fastService = false;
+                m_customer.Snelservice = false;
+                CmbBxService->setCurrentIndex(0);
+                break;
+            }
+        }
     }
     m_model->Kassa().SetSnelservice(m_fastService);
     RecalculateOrder();
     m_busy = false;
-    if (m_catalogueExists && !choice.kept && !choice.locations.isEmpty() && m_model->Count() > 0)
+    if (!choice.kept)
         TMessageBox::message(this, QStringLiteral("Controleer uw afhaallocatie. Deze kan automatisch gewijzigd zijn."));
 }
 
@@ -1262,7 +1348,7 @@ void TMainForm::serviceSelected(int index)
     }
     m_fastService = index == 1;
     m_customer.Snelservice = m_fastService;
-    applyServiceAndLocation();
+    ApplyServiceAndLocation();
     if (remembered >= 0 && remembered < m_model->Count()) {
         m_current = remembered;
         selectRow(remembered);
@@ -1280,11 +1366,57 @@ void TMainForm::locationSelected(int)
     m_location = CmbBxLocation->currentText();
     m_customer.Afhaallocatie = m_location;
     if (m_fastService)
-        applyServiceAndLocation();
+        ApplyServiceAndLocation();
     if (remembered >= 0 && remembered < m_model->Count()) {
         m_current = remembered;
         selectRow(remembered);
         ShowItem(PreviewFromFile);
     }
     UpdateStatusBar(QStringLiteral("Locatie gewijzigd"));
+}
+
+// ---------------------------------------------------------------------------------------
+// The dialogs of the Bestand, Wijzig and Help/Info menus
+
+void TMainForm::ExporterenExecute()
+{
+    SetStatusText(QStringLiteral("Exporteren"));
+    const QFileInfo current(m_fileName);
+    const QString proposed = (m_hasFile ? current.absolutePath() + QLatin1Char('/') + current.completeBaseName()
+                                        : QStringLiteral("Naamloos"))
+        + QStringLiteral(".txt");
+    m_exportDlg->Execute(proposed, m_model->Items());
+    SetStatusText(QString());
+}
+
+void TMainForm::InstellingenExecute()
+{
+    SetStatusText(QStringLiteral("Instellingen wijzigen..."));
+    m_instellingenDlg->SetGegevens(m_settings);
+    if (m_instellingenDlg->Execute() == QDialog::Accepted)
+        m_instellingenDlg->GetGegevens(m_settings);
+    UpdateStatusBar(QString());
+}
+
+void TMainForm::KlantgegevensExecute()
+{
+    SetStatusText(QStringLiteral("Klantgegevens wijzigen..."));
+    m_klantDlg->SetGegevens(m_customer);
+    if (m_klantDlg->Execute() == QDialog::Accepted)
+        m_klantDlg->GetGegevens(m_customer);
+    SetStatusText(QString());
+}
+
+void TMainForm::InfoExecute()
+{
+    SetStatusText(QStringLiteral("Infodialoog..."));
+    m_aboutBox->Execute();
+    SetStatusText(QString());
+}
+
+void TMainForm::FormatenInfoClick()
+{
+    SetStatusText(QStringLiteral("Infovenster laden..."));
+    m_formaatInfo->Execute(*m_catalogue, m_fastService, m_location);
+    SetStatusText(QStringLiteral("Voltooid"));
 }

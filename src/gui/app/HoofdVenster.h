@@ -30,6 +30,14 @@ class TVoortgangsDlg;
 class TGuiPrompter;
 class IPrintRater;
 class TUpDown;
+class TFormaatInfoForm;
+class TExportDlg;
+class TAboutBox;
+class TInstellingenDlg;
+class TKlantgegevensDlg;
+class TReplaceDlg;
+class TGegevensBevestingsDlg;
+class TServiceAndLocationDlg;
 
 // What start-up takes from outside: tests give a temporary data folder and settings file.
 struct TStartupOptions {
@@ -65,6 +73,12 @@ public:
     void ToevoegenExecute();
     void VerwijderenExecute();
     void AddFiles(const QStringList &paths, bool fromDrop);
+    void ExporterenExecute();
+    void InstellingenExecute();
+    void KlantgegevensExecute();
+    void InfoExecute();
+    void FormatenInfoClick();
+    void ApplyServiceAndLocation();
 
     // State, for the dialogs and tests.
     TOrderModel &Model() { return *m_model; }
@@ -82,6 +96,11 @@ public:
     const QString &PickupLocation() const { return m_location; }
     QString StatusText(int panel) const;
     TVoortgangsDlg &Progress() { return *m_progress; }
+    TFormaatInfoForm &FormaatInfo() { return *m_formaatInfo; }
+    TServiceAndLocationDlg &ServiceAndLocationDlg() { return *m_serviceDlg; }
+    TReplaceDlg &ReplaceDlg() { return *m_replaceDlg; }
+    TKlantgegevensDlg &KlantgegevensDlg() { return *m_klantDlg; }
+    TGegevensBevestingsDlg &GegevensBevestigingsDlg() { return *m_bevestigingDlg; }
     TOperationHooks Hooks(bool allowEvents = true);
     // Writes "Settings", "Maximized" and "Customer".
     void WriteStoredSettings();
@@ -127,7 +146,7 @@ private:
     void serviceSelected(int index);
     void locationSelected(int index);
     void chooseServiceAndLocation();
-    void applyServiceAndLocation();
+
 
     // document
     QString m_dataFolder;
@@ -201,5 +220,14 @@ public:
     QAction *ActInfo = nullptr;
 
 private:
+    // Windows created once and reused, in the program's order of creation.
+    TFormaatInfoForm *m_formaatInfo = nullptr;
+    TExportDlg *m_exportDlg = nullptr;
+    TAboutBox *m_aboutBox = nullptr;
+    TInstellingenDlg *m_instellingenDlg = nullptr;
+    TKlantgegevensDlg *m_klantDlg = nullptr;
     TVoortgangsDlg *m_progress = nullptr;
+    TReplaceDlg *m_replaceDlg = nullptr;
+    TGegevensBevestingsDlg *m_bevestigingDlg = nullptr;
+    TServiceAndLocationDlg *m_serviceDlg = nullptr;
 };
