@@ -70,6 +70,7 @@ private slots:
     void statusBarFigures_data();
     void statusBarFigures();
     void amountsAlwaysFollowRegister();
+    void recalculatePastTheLimit();
 
 private:
     QString photo(const QString &name, qint64 size = 100);
@@ -379,6 +380,28 @@ void TestOrderModel::amountsAlwaysFollowRegister()
             QCOMPARE(it.Prijs, fresh.UnitPrice(it.Formaat) * it.Aantal);
         }
     }
+}
+
+void TestOrderModel::recalculatePastTheLimit()
+{
+    // Rows of one format summing past 65535 prints: the rows that fit count, as adding them
+    // one by one does; other formats are not disturbed.
+    TOrderItem big;
+    big.Formaat = QStringLiteral("10 x 15");
+    big.Aantal = 40000;
+    big.Kwaliteit = 0;
+    TOrderItem small = big;
+    small.Aantal = 20000;
+    TOrderItem other = big;
+    other.Formaat = QStringLiteral("Poster");
+    other.Aantal = 2;
+    m_model->SetItems({big, other, big, small});
+    m_model->RecalculateOrder();
+    const auto &entries = m_model->Kassa().Aanslagen();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].Formaat, QStringLiteral("10 x 15"));
+    QCOMPARE(entries[0].Aantal, quint16(60000));
+    QCOMPARE(entries[1].Aantal, quint16(2));
 }
 
 QTEST_GUILESS_MAIN(TestOrderModel)
