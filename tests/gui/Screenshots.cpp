@@ -3,7 +3,12 @@
 // Without names every window of the table below is taken. To add a window, add one entry to
 // the table: a name and a function that builds and shows the window from the sample data.
 
+#include "JpegWriter.h"
 #include "TestCatalogue.h"
+#include "app/HoofdVenster.h"
+#include "app/SettingsStore.h"
+#include "catalogue/UPenFJson.h"
+#include "catalogue/UPenFWriter.h"
 #include "app/Prompts.h"
 #include "catalogue/UAanbod.h"
 #include "catalogue/UFormaatInfo.h"
@@ -17,6 +22,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
+#include <QItemSelectionModel>
+#include <QTreeView>
+#include <QToolButton>
+#include "order/TOrderModel.h"
 #include <QTextStream>
 #include <QThread>
 
@@ -46,6 +56,47 @@ struct TSample {
         klant.Afhaallocatie = QStringLiteral("Zuiderhaven");
         instellingen = StandaardInstellingen(QStringLiteral("10x15"));
     }
+
+    // A main window on a data folder of its own with the sample catalogue, optionally with
+    // photos added through its own add command.
+    QTemporaryDir folder;
+    TMainForm *mainWindow(int photos)
+    {
+        const QString data = folder.filePath(QStringLiteral("data%1/").arg(photos));
+        QDir().mkpath(data);
+        // The demo catalogue, as a lab ships it.
+        QFile demo(QStringLiteral(KIEKJES_SOURCE_DIR "/data/demo/catalogue.json"));
+        demo.open(QIODevice::ReadOnly);
+        const auto parsed = penfjson::FromJson(demo.readAll());
+        QFile f(data + QStringLiteral("PenF.dat"));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(penfwriter::Write(*parsed.catalogue, 2));
+        f.close();
+        const QString ini = folder.filePath(QStringLiteral("settings%1.ini").arg(photos));
+        TSettingsStore(ini).writeCustomer(klant);
+        TStartupOptions options;
+        options.dataFolder = data;
+        options.settingsFile = ini;
+        auto *w = new TMainForm(options);
+        w->show();
+        w->FirstShow();
+        QStringList paths;
+        const char *names[] = {"strand", "verjaardag oma", "zonsondergang", "haven", "kerk", "duinen"};
+        for (int i = 0; i < photos; ++i) {
+            const QString p = folder.filePath(QString::fromLatin1(names[i % 6]) + QStringLiteral(".jpg"));
+            WriteFile(p, WriteJpeg(PhotoLikePicture(1600 + 400 * (i % 3), 1200, uint32_t(i + 1))));
+            paths << p;
+        }
+        if (!paths.isEmpty()) {
+            w->AddFiles(paths, false);
+            w->ListView->selectionModel()->select(w->Model().index(1, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            w->EnableItemEditor(true);
+            w->BitBtnNext->click();
+            w->BitBtnNext->click();
+        }
+        return w;
+    }
 };
 
 using TOpen = std::function<QWidget *(TSample &)>;
@@ -62,6 +113,8 @@ T *shown(T *window)
 }
 
 const TShot Shots[] = {
+    {"hoofdvenster-leeg", [](TSample &s) { return static_cast<QWidget *>(s.mainWindow(0)); }},
+    {"hoofdvenster-order", [](TSample &s) { return static_cast<QWidget *>(s.mainWindow(6)); }},
     {"klantgegevens", [](TSample &s) { auto *d = new TKlantgegevensDlg; d->SetGegevens(s.klant); return shown(d); }},
     {"klantgegevens-eerste-keer", [](TSample &) { auto *d = new TKlantgegevensDlg; d->SetVerplicht(true); return shown(d); }},
     {"bevestiging", [](TSample &s) { auto *d = new TGegevensBevestingsDlg; d->Fill(s.klant); return shown(d); }},
