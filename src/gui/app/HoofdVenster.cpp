@@ -76,38 +76,45 @@ QString dataFolderFor(const TStartupOptions &options)
     return folder;
 }
 
-// The banner: the program's name on a band of colour, drawn rather than shipped.
-QPixmap BannerPicture()
-{
-    QPixmap pm(740, 73);
-    pm.fill(Qt::white);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 740, 0);
-    g.setColorAt(0.0, QColor(0xF4, 0xA2, 0x3A));
-    g.setColorAt(1.0, QColor(0xC8, 0x3E, 0x4D));
-    p.fillRect(QRect(0, 0, 740, 73), g);
-    // A stack of three prints.
-    for (int i = 2; i >= 0; --i) {
-        const QRect r(22 + i * 9, 12 + i * 4, 52, 40);
-        p.setPen(QPen(QColor(60, 60, 60), 1));
-        p.setBrush(Qt::white);
-        p.drawRect(r);
-        p.fillRect(r.adjusted(4, 4, -4, -10), QColor(0x4C, 0x8E, 0xC8 - i * 20));
+// The banner: the program's name on a band of colour, drawn rather than shipped, when it is
+// first painted (the fonts load then, not while the window is being built).
+class TBanner : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::white);
+        const int w = std::min(width(), 740);
+        p.translate((width() - w) / 2, 0);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient g(0, 0, w, 0);
+        g.setColorAt(0.0, QColor(0xF4, 0xA2, 0x3A));
+        g.setColorAt(1.0, QColor(0xC8, 0x3E, 0x4D));
+        p.fillRect(QRect(0, 0, w, height()), g);
+        // A stack of three prints.
+        for (int i = 2; i >= 0; --i) {
+            const QRect r(22 + i * 9, 12 + i * 4, 52, 40);
+            p.setPen(QPen(QColor(60, 60, 60), 1));
+            p.setBrush(Qt::white);
+            p.drawRect(r);
+            p.fillRect(r.adjusted(4, 4, -4, -10), QColor(0x4C, 0x8E, 0xC8 - i * 20));
+        }
+        QFont f = font();
+        f.setPointSize(22);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRect(110, 6, 600, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kiekjesbode"));
+        f.setPointSize(10);
+        f.setBold(false);
+        p.setFont(f);
+        p.drawText(QRect(112, 42, 600, 22), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Uw foto's afgedrukt bij het fotolab"));
     }
-    QFont f = p.font();
-    f.setPointSize(22);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(110, 6, 600, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kiekjesbode"));
-    f.setPointSize(10);
-    f.setBold(false);
-    p.setFont(f);
-    p.drawText(QRect(112, 42, 600, 22), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Uw foto's afgedrukt bij het fotolab"));
-    return pm;
-}
+};
 
 // The side panel's picture: full size up to 2,048,000 bytes, one eighth above. Any error
 // gives the blank picture.
@@ -166,15 +173,10 @@ void TMainForm::buildWindow()
     auto *topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->setSpacing(0);
-    Banner = new QLabel(top);
+    Banner = new TBanner(top);
     Banner->setObjectName(QStringLiteral("Banner"));
     Banner->setFixedHeight(73);
     Banner->setAlignment(Qt::AlignCenter);
-    Banner->setAutoFillBackground(true);
-    QPalette bp = Banner->palette();
-    bp.setColor(QPalette::Window, Qt::white);
-    Banner->setPalette(bp);
-    Banner->setPixmap(BannerPicture());
     Banner->setAccessibleName(QStringLiteral("Kiekjesbode"));
     topLayout->addWidget(Banner);
     auto *bar = new QMenuBar(top);
