@@ -3,11 +3,23 @@
 #include "app/Errors.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSemaphore>
 #include <QTcpSocket>
 #include <QTimer>
 
 namespace {
+std::unique_ptr<QLockFile> lockDataFolder(const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        throw EInOutError(folder, QStringLiteral("map kan niet worden gemaakt"));
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/.lock"));
+    lock->setStaleLockTime(0); // a lock of a server that died is taken over
+    if (!lock->tryLock(0))
+        throw EInOutError(folder, QStringLiteral("wordt al door een andere server gebruikt"));
+    return lock;
+}
+
 constexpr qint64 ReadChunk = 256 * 1024;
 // Written but not yet sent bytes above which a connection's input is left waiting.
 constexpr qint64 OutputHighWater = 4 * 1024 * 1024;
@@ -17,6 +29,7 @@ TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalog
     : QObject(parent),
       m_config(std::move(config)),
       m_catalogue(catalogue ? std::move(catalogue) : std::make_unique<TPenFCatalogue>(m_config.catalogue)),
+      m_lock(lockDataFolder(m_config.dataFolder)),
       m_spool(m_config.dataFolder),
       m_context{m_config, m_spool, *m_catalogue}
 {

@@ -7,6 +7,7 @@
 #include "LabSession.h"
 #include "LabSpool.h"
 
+#include <QLockFile>
 #include <QObject>
 #include <QTcpServer>
 #include <QThread>
@@ -17,8 +18,8 @@ class QTcpSocket;
 class TLabServer : public QObject {
     Q_OBJECT
 public:
-    // Throws EInOutError when the data folder cannot be used. Without a catalogue of its
-    // own the configured one is loaded.
+    // Throws EInOutError when the data folder cannot be used or another server uses it.
+    // Without a catalogue of its own the configured one is loaded.
     explicit TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalogue = {}, QObject *parent = nullptr);
     ~TLabServer() override;
 
@@ -40,6 +41,7 @@ private:
 
     TLabConfig m_config;
     std::unique_ptr<TLabCatalogue> m_catalogue;
+    std::unique_ptr<QLockFile> m_lock; // one server per data folder
     TLabSpool m_spool;
     TLabContext m_context;
     QTcpServer m_server;

@@ -93,6 +93,7 @@ private slots:
     void orderReady_data();
     void orderReady();
     void shortCommands();
+    void idleHookBetweenSlices();
     void abortFromOtherThread();
     void abortPendingWrite();
     void streamTooLong();
@@ -508,6 +509,25 @@ void TstDataModule::shortCommands()
     QVERIFY(dm.Disconnect());
     QCOMPARE(peer.received(),
              Greeting + "NEWSANDINFO\r\nP&FVERSION\r\nDELETEORDER\r\n4294967295\r\nDISCONNECT\r\n");
+}
+
+void TstDataModule::idleHookBetweenSlices()
+{
+    FakePeer peer([](FakePeer::Conn &c) {
+        greet(c);
+        c.recv(13);
+        QThread::msleep(300);
+        c.send("later\r\n");
+    });
+    TDM dm;
+    int calls = 0;
+    dm.SetIdleHook([&] { ++calls; });
+    connectTo(dm, peer);
+    const int beforeRead = calls;
+    QCOMPARE(dm.GetNewsAndInfo(), QStringLiteral("later"));
+    // The hook ran while the read was waiting for the late reply.
+    QVERIFY(calls > beforeRead);
+    QVERIFY(dm.Disconnect());
 }
 
 void TstDataModule::abortFromOtherThread()

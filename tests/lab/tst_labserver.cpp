@@ -177,6 +177,7 @@ private slots:
     void calculationByService();
     void catalogueReplaced();
     void numbersPersist();
+    void oneServerPerFolder();
     void catalogueDownload();
     void greetingReplies();
     void tryLater();
@@ -374,6 +375,19 @@ void TstLabServer::numbersPersist()
         else
             QCOMPARE(nr, first + 1);
     }
+}
+
+void TstLabServer::oneServerPerFolder()
+{
+    QTemporaryDir dir;
+    TLabServerThread first(config(dir));
+    QVERIFY(first.start());
+    TLabServerThread second(config(dir));
+    QString error;
+    QVERIFY(!second.start(&error));
+    QVERIFY2(error.contains(QStringLiteral("andere server")), qPrintable(error));
+    first.stop();
+    QVERIFY(second.start());
 }
 
 void TstLabServer::catalogueDownload()
