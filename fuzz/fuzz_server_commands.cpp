@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     {
-        TLabContext ctx{world.config, *world.spool, *world.catalogue, (data[0] & 2) != 0};
+        TLabContext ctx{world.config, *world.spool, *world.catalogue, (data[0] & 2) != 0, {}};
         TLabSession session(ctx, (data[0] & 4) ? TAdmission::TooMany : TAdmission::Normal);
         qsizetype out = 0;
         if (data[0] & 1)

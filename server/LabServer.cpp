@@ -31,7 +31,7 @@ TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalog
       m_catalogue(catalogue ? std::move(catalogue) : std::make_unique<TPenFCatalogue>(m_config.catalogue)),
       m_lock(lockDataFolder(m_config.dataFolder)),
       m_spool(m_config.dataFolder),
-      m_context{m_config, m_spool, *m_catalogue}
+      m_context{m_config, m_spool, *m_catalogue, false, {}}
 {
     m_server.setMaxPendingConnections(64);
     connect(&m_server, &QTcpServer::newConnection, this, &TLabServer::accept);

@@ -31,6 +31,8 @@ public:
     // New greetings get "SHUTTING DOWN"; finished() follows when the last connection has
     // gone (at once when there is none).
     void beginShutdown();
+    // One line per order event (received, complete, deleted).
+    void setLog(std::function<void(const QString &)> log) { m_context.log = std::move(log); }
 
 signals:
     void finished();

@@ -1,5 +1,6 @@
 #include "LabSession.h"
 
+#include "app/Definities.h"
 #include "app/Errors.h"
 #include "lab/UMailFile.h"
 #include "lab/Wire.h"
@@ -200,6 +201,15 @@ void TLabSession::blockDone()
         const bool ok = m_photoOk && m_photo && m_photo->commit();
         m_photo.reset();
         sendInt(ok ? m_order : 0);
+        if (!ok) {
+            note(QStringLiteral("order %1: foto %2 kon niet worden opgeslagen").arg(m_order).arg(m_fileNumber));
+        } else if (const auto mail = m_ctx.spool.container(m_order)) {
+            int arrived = 0;
+            for (const TMailPhoto &p : mail->Photos())
+                arrived += m_ctx.spool.hasPhoto(m_order, p.FileNumber) ? 1 : 0;
+            if (arrived == mail->FileCount())
+                note(QStringLiteral("order %1: compleet (%2 foto's)").arg(m_order).arg(arrived));
+        }
         return;
     }
     QByteArray bytes;
@@ -214,8 +224,12 @@ void TLabSession::blockDone()
         m_orders.insert(number);
         ++m_created;
         sendInt(number);
-    } catch (const EKiekjesError &) {
+        const TKlantGegevens k = mail->Customer();
+        note(QStringLiteral("order %1: ontvangen, %2 foto's, %3, %4").arg(number).arg(mail->FileCount())
+                 .arg(ServiceName(k.Snelservice), QStringList{k.Voornaam, k.Tussenvoegsel, k.Achternaam}.join(' ').simplified()));
+    } catch (const EKiekjesError &e) {
         sendInt(0);
+        note(QStringLiteral("order kon niet worden opgeslagen: %1").arg(e.message()));
     }
 }
 
@@ -283,6 +297,7 @@ void TLabSession::orderCommand(int32_t order)
         if (mine) {
             m_ctx.spool.deleteOrder(order);
             m_orders.erase(order);
+            note(QStringLiteral("order %1: verwijderd op verzoek van de klant").arg(order));
         }
     } else if (m_pending == "GETRECEIVEDATE") {
         const auto when = mine ? m_ctx.spool.received(order) : std::nullopt;

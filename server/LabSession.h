@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -20,6 +21,8 @@ struct TLabContext {
     TLabSpool &spool;
     TLabCatalogue &catalogue;
     bool shuttingDown = false;
+    // Receives one line per event the lab's staff may want to see (may be empty).
+    std::function<void(const QString &)> log;
 };
 
 enum class TAdmission { Normal, TooMany, Blocked };
@@ -58,6 +61,11 @@ private:
     void close() { m_state = State::Closed; m_photo.reset(); m_block.clear(); }
     void sendLine(const QString &text);
     void sendInt(int32_t value);
+    void note(const QString &text) const
+    {
+        if (m_ctx.log)
+            m_ctx.log(text);
+    }
     bool owns(int32_t order) const { return m_orders.count(order) != 0; }
     static int32_t parseOrderNumber(const QByteArray &line);
 

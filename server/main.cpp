@@ -7,6 +7,7 @@
 #include "app/Errors.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTimer>
 #include <atomic>
@@ -88,6 +89,11 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "kiekjesbode-lab: geen catalogus geladen (%s); elke groet krijgt NO PENF AVAILABLE\n",
                          qPrintable(penf->loadError().isEmpty() ? QStringLiteral("geen bestand ingesteld") : penf->loadError()));
         TLabServer server(*config, std::move(penf));
+        server.setLog([](const QString &line) {
+            const QString when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+            std::printf("%s %s\n", qPrintable(when), qPrintable(line));
+            std::fflush(stdout);
+        });
         if (!server.listen(&error))
             return fail(error);
         std::printf("kiekjesbode-lab luistert op %s:%u\n", qPrintable(config->address.toString()), server.port());

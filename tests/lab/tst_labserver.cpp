@@ -187,6 +187,7 @@ private slots:
     void sessionAnswers_data();
     void sessionAnswers();
     void answersHeldBack();
+    void staffLog();
     void clientNotReading();
     void overLongLine();
     void hugeBlockThenClose();
@@ -577,7 +578,7 @@ void TstLabServer::sessionAnswers()
     const TLabConfig c = config(dir);
     TLabSpool spool(c.dataFolder);
     TPenFCatalogue catalogue(c.catalogue);
-    TLabContext ctx{c, spool, catalogue, shuttingDown};
+    TLabContext ctx{c, spool, catalogue, shuttingDown, {}};
     TLabSession session(ctx, TAdmission(admission));
     // Fed a byte at a time: piece boundaries do not matter.
     for (char ch : greeting)
@@ -596,7 +597,7 @@ void TstLabServer::answersHeldBack()
     const TLabConfig c = config(dir);
     TLabSpool spool(c.dataFolder);
     TPenFCatalogue catalogue(c.catalogue);
-    TLabContext ctx{c, spool, catalogue};
+    TLabContext ctx{c, spool, catalogue, false, {}};
     TLabSession session(ctx, TAdmission::Normal);
     session.feed(wire::greeting());
     session.takeOutput();
@@ -616,6 +617,24 @@ void TstLabServer::answersHeldBack()
     }
     QCOMPARE(total, perRound * rounds);
     QVERIFY(!session.hasBacklog());
+}
+
+void TstLabServer::staffLog()
+{
+    QTemporaryDir dir;
+    const TLabConfig c = config(dir);
+    TLabSpool spool(c.dataFolder);
+    TPenFCatalogue catalogue(c.catalogue);
+    QStringList log;
+    TLabContext ctx{c, spool, catalogue, false, [&](const QString &l) { log << l; }};
+    TLabSession session(ctx, TAdmission::Normal);
+    Order order(dir, QStringLiteral("s"));
+    session.feed(wire::greeting() + "SENDMAILFILE\r\n" + be(int32_t(order.container.size())) + order.container);
+    for (int file : {1, 2})
+        session.feed("SENDFILE\r\n1001\r\n" + be(file) + be(2) + "xy");
+    session.feed("DELETEORDER\r\n1001\r\n");
+    QCOMPARE(log, (QStringList{"order 1001: ontvangen, 2 foto's, Standaardservice, Klant s",
+                               "order 1001: compleet (2 foto's)", "order 1001: verwijderd op verzoek van de klant"}));
 }
 
 void TstLabServer::clientNotReading()
