@@ -54,8 +54,7 @@ std::optional<TLabConfig> TLabConfig::fromJson(const QByteArray &json, const QSt
     const QJsonObject o = doc.object();
     TLabConfig c;
     try {
-        static const QStringList known{"listen", "port", "catalogue", "dataFolder", "news",
-                                       "postage", "readyHours", "limits", "blocked"};
+        const QStringList known = keys();
         for (const QString &key : o.keys())
             if (!known.contains(key))
                 throw Failure{QStringLiteral("onbekende sleutel \"%1\"").arg(key)};
@@ -110,6 +109,11 @@ std::optional<TLabConfig> TLabConfig::load(const QString &fileName, QString *err
     if (!c && error)
         *error = QStringLiteral("%1: %2").arg(fileName, *error);
     return c;
+}
+
+QStringList TLabConfig::keys()
+{
+    return {"listen", "port", "catalogue", "dataFolder", "news", "postage", "readyHours", "limits", "blocked"};
 }
 
 QString TLabConfig::helpText()

@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 struct TLabConfig {
@@ -28,4 +29,6 @@ struct TLabConfig {
     static std::optional<TLabConfig> load(const QString &fileName, QString *error);
     static std::optional<TLabConfig> fromJson(const QByteArray &json, const QString &baseDir, QString *error);
     static QString helpText();
+    // The keys the file may hold.
+    static QStringList keys();
 };

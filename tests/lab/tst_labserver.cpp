@@ -178,6 +178,7 @@ private slots:
     void catalogueReplaced();
     void numbersPersist();
     void oneServerPerFolder();
+    void spoolRecovery();
     void catalogueDownload();
     void greetingReplies();
     void tryLater();
@@ -376,6 +377,33 @@ void TstLabServer::numbersPersist()
         else
             QCOMPARE(nr, first + 1);
     }
+}
+
+void TstLabServer::spoolRecovery()
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath(QStringLiteral("data"));
+    int32_t deleted = 0;
+    {
+        TLabSpool spool(root);
+        Order order(dir, QStringLiteral("r"));
+        QCOMPARE(spool.createOrder(order.container, Now), TLabSpool::FirstOrderNumber);
+        deleted = spool.createOrder(order.container, Now);
+        spool.deleteOrder(deleted);
+        QVERIFY(!spool.exists(deleted));
+        // What a crash half-way leaves behind.
+        QFile part(spool.orderFolder(TLabSpool::FirstOrderNumber) + QStringLiteral("/.part-1-x"));
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/staging/1003-y")));
+    }
+    TLabSpool spool(root);
+    QVERIFY(partialFiles(root).isEmpty());
+    QVERIFY(QDir(root + QStringLiteral("/staging")).isEmpty());
+    QVERIFY(spool.exists(TLabSpool::FirstOrderNumber));
+    QCOMPARE(spool.received(TLabSpool::FirstOrderNumber), std::optional<TDateTime>(Now));
+    // A number once given out is never given again, not even after its order went.
+    Order order(dir, QStringLiteral("r2"));
+    QCOMPARE(spool.createOrder(order.container, Now), deleted + 1);
 }
 
 void TstLabServer::oneServerPerFolder()
@@ -879,6 +907,10 @@ void TstLabServer::configuration()
     QCOMPARE(c->maxConnections, 3);
     QVERIFY(c->blocked.contains(QStringLiteral("192.0.2.7")));
     QCOMPARE(c->dataFolder, QStringLiteral("/base/lab-data"));
+
+    // --help documents every key.
+    for (const QString &key : TLabConfig::keys())
+        QVERIFY2(TLabConfig::helpText().contains('"' + key + '"'), qPrintable(key));
 
     for (const char *bad : {"[]", "{\"port\": 70000}", "{\"port\": \"4000\"}", "{\"postage\": {\"fast\": {\"post\": 3}}}",
                             "{\"blocked\": [\"not an address\"]}", "{\"limits\": {\"maxConnections\": 0}}", "{", "{\"prot\": 4000}"}) {
