@@ -33,6 +33,7 @@ TLabServer::TLabServer(TLabConfig config, std::unique_ptr<TLabCatalogue> catalog
       m_spool(m_config.dataFolder),
       m_context{m_config, m_spool, *m_catalogue, false, {}}
 {
+    m_spool.recover();
     m_server.setMaxPendingConnections(64);
     connect(&m_server, &QTcpServer::newConnection, this, &TLabServer::accept);
 }

@@ -35,13 +35,7 @@ TLabSpool::TLabSpool(const QString &dataFolder) : m_root(QDir(dataFolder).absolu
     QDir root(m_root);
     if (!root.mkpath(QStringLiteral("orders")) || !root.mkpath(QStringLiteral("staging")))
         throw EInOutError(m_root, QStringLiteral("map kan niet worden gemaakt"));
-    // Leftovers of an earlier run that stopped half-way.
-    QDir(m_root + QStringLiteral("/staging")).removeRecursively();
-    root.mkpath(QStringLiteral("staging"));
     for (const QString &o : QDir(m_root + QStringLiteral("/orders")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QDir od(m_root + QStringLiteral("/orders/") + o);
-        for (const QString &part : od.entryList({QStringLiteral(".part-*")}, QDir::Files | QDir::Hidden))
-            od.remove(part);
         bool ok = false;
         const int32_t n = o.toInt(&ok);
         if (ok && n >= m_next)
@@ -53,6 +47,17 @@ TLabSpool::TLabSpool(const QString &dataFolder) : m_root(QDir(dataFolder).absolu
         const int32_t n = counter.read(32).trimmed().toInt(&ok);
         if (ok && n > m_next)
             m_next = n;
+    }
+}
+
+void TLabSpool::recover()
+{
+    QDir(m_root + QStringLiteral("/staging")).removeRecursively();
+    QDir(m_root).mkpath(QStringLiteral("staging"));
+    for (const QString &o : QDir(m_root + QStringLiteral("/orders")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QDir od(m_root + QStringLiteral("/orders/") + o);
+        for (const QString &part : od.entryList({QStringLiteral(".part-*")}, QDir::Files | QDir::Hidden))
+            od.remove(part);
     }
 }
 

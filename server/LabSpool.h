@@ -27,8 +27,12 @@ class TLabSpool {
 public:
     static constexpr int32_t FirstOrderNumber = 1001;
 
-    // Creates the folders when missing; removes staging leftovers. Throws EInOutError.
+    // Creates the folders when missing. Throws EInOutError.
     explicit TLabSpool(const QString &dataFolder);
+    // Removes what a server that stopped half-way left behind: staged orders and photos
+    // being received. Only for the server that holds the folder's lock; the orders listing
+    // never calls it, so it can run beside a working server.
+    void recover();
 
     // Stores a validated container as a new order and returns its number.
     int32_t createOrder(const QByteArray &container, TDateTime received);
