@@ -115,6 +115,7 @@ void TDM::openSocket()
         }
     });
     m_wire = std::make_unique<wire::TWireSocket>(m_socket.get(), &m_abort, m_idle);
+    m_wire->setSilenceLimit(m_silenceMs);
     m_socket->connectToHost(m_host, quint16(m_port), QIODevice::ReadWrite, QAbstractSocket::IPv4Protocol);
     // No time limit of our own: wait until connected, refused, or aborted.
     while (m_socket->state() != QAbstractSocket::ConnectedState) {
@@ -231,6 +232,7 @@ bool TDM::CheckPFVersion(const QString &localVersion, QString &serverVersion)
 
 int32_t TDM::SendFile(const QString &name, int32_t fileNr, QIODevice &data)
 {
+    m_lastSendAccepted = false;
     wire::TWireSocket &w = wireSocket();
     if (data.size() > std::numeric_limits<int32_t>::max())
         throw ENetworkError(QStringLiteral("Bestand te groot om te verzenden"));
@@ -253,6 +255,7 @@ int32_t TDM::SendFile(const QString &name, int32_t fileNr, QIODevice &data)
             m_progressBar->setPosition(m_progressBar->maximum());
         if (m_progressLabel)
             m_progressLabel->setText(SendProgressText(m_workMax, m_workMax));
+        m_lastSendAccepted = true;
     }
     return w.readInt();
 }
@@ -344,14 +347,15 @@ TDM::TVersionReply TDM::AskCatalogueVersion(QString &serverVersion)
     return TVersionReply::Version;
 }
 
-bool TDM::ReceiveCatalogue(QIODevice &out, uint64_t &announced, qint64 &received)
+bool TDM::ReceiveCatalogue(QIODevice &out, uint64_t &announced, qint64 &received,
+                           const wire::TWireSocket::Progress &progress)
 {
     wire::TWireSocket &w = wireSocket();
     w.writeLine(QStringLiteral("WANT P&F-FILE"));
     if (w.readLineBytes() != "SENDING")
         return false;
     announced = w.readSize();
-    received = w.readBlockTo(out, MaxCatalogueSize);
+    received = w.readBlockTo(out, MaxCatalogueSize, progress);
     return true;
 }
 

@@ -83,6 +83,9 @@ public:
     // Runs between wait slices on the calling thread (the window thread processes its
     // events here). Empty: nothing runs.
     void SetIdleHook(wire::TWireSocket::IdleHook hook) { m_idle = std::move(hook); }
+    // Reads that wait longer than this without a byte fail (0, the default: no limit). Takes
+    // effect at the next connection.
+    void SetSilenceLimit(int ms) { m_silenceMs = ms; }
 
     void SetFeedbackControls(TTextTarget *status1, TTextTarget *status2, TTextTarget *status3,
                              TProgressTarget *progressBar, TTextTarget *progressLabel);
@@ -94,6 +97,8 @@ public:
     QString GetNewsAndInfo();
     bool CheckPFVersion(const QString &localVersion, QString &serverVersion);
     int32_t SendFile(const QString &name, int32_t fileNr, QIODevice &data);
+    // Whether the last SendFile's block was accepted and sent (the peer may refuse it).
+    bool LastSendAccepted() const { return m_lastSendAccepted; }
     bool CalculateOrder(const QString &orderNr, QStringList &lines);
     void DeleteOrder(const QString &orderNr);
     TDateTime GetReceiveDate(const QString &orderNr);
@@ -111,7 +116,8 @@ public:
     TVersionReply AskCatalogueVersion(QString &serverVersion);
     // "WANT P&F-FILE"; on "SENDING" reads the announced size and the block into `out`
     // (streamed) and returns true; any other reply returns false.
-    bool ReceiveCatalogue(QIODevice &out, uint64_t &announced, qint64 &received);
+    bool ReceiveCatalogue(QIODevice &out, uint64_t &announced, qint64 &received,
+                          const wire::TWireSocket::Progress &progress = {});
     // "VERIFIED" when the byte count matches the announced size, else "ERROR".
     void ConfirmCatalogue(bool verified);
 
@@ -127,6 +133,8 @@ private:
     int m_errorCode = 0;
     bool m_isConnected = false;
     qint64 m_workMax = 0;
+    int m_silenceMs = 0;
+    bool m_lastSendAccepted = false;
     std::atomic_bool m_abort{false};
     wire::TWireSocket::IdleHook m_idle;
     std::unique_ptr<QTcpSocket> m_socket;

@@ -3,6 +3,7 @@
 #include "app/AnsiString.h"
 #include "app/Bytes.h"
 
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QTcpSocket>
 #include <limits>
@@ -128,12 +129,18 @@ void TWireSocket::check()
 
 void TWireSocket::waitForData()
 {
+    QElapsedTimer silent;
+    silent.start();
     for (;;) {
         check();
         if (m_socket->bytesAvailable() > 0)
             return;
         if (m_socket->state() != QAbstractSocket::ConnectedState)
             throw ENetworkError(QStringLiteral("Verbinding verbroken"));
+        if (m_silenceMs > 0 && silent.elapsed() >= m_silenceMs) {
+            m_socket->abort();
+            throw ENetworkError(QStringLiteral("De server antwoordt niet meer"));
+        }
         m_socket->waitForReadyRead(SliceMs);
         if (m_idle)
             m_idle();
@@ -236,16 +243,20 @@ uint64_t TWireSocket::readSize()
     return bytes::getU64BE(bytes::u(b.constData()));
 }
 
-qint64 TWireSocket::readBlockTo(QIODevice &out, qint64 maxLength)
+qint64 TWireSocket::readBlockTo(QIODevice &out, qint64 maxLength, const Progress &progress)
 {
     const qint64 length = readInt();
     if (length < 0 || length > maxLength)
         throw ENetworkError(QStringLiteral("Ongeldige bloklengte %1").arg(length));
+    if (progress)
+        progress(0, length);
     qint64 left = length;
     auto put = [&](const char *p, qint64 n) {
         if (out.write(p, n) != n)
             throw EInOutError(QString(), QStringLiteral("Schrijven mislukt"));
         left -= n;
+        if (progress && n > 0)
+            progress(length - left, length);
     };
     if (!m_buffer.isEmpty()) {
         const qint64 n = std::min<qint64>(left, m_buffer.size());

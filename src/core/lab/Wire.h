@@ -76,6 +76,10 @@ public:
     explicit TWireSocket(QTcpSocket *socket, const std::atomic_bool *abortFlag = nullptr,
                          IdleHook idle = {});
 
+    // A read that waits this long without a single byte arriving fails (0: waits without
+    // end, the default).
+    void setSilenceLimit(int ms) { m_silenceMs = ms; }
+
     void writeRaw(QByteArrayView bytes);
     void writeLine(const QString &text) { writeRaw(encodeLine(text)); }
     void writeInt(int32_t value) { writeRaw(encodeInt(value)); }
@@ -92,7 +96,9 @@ public:
     QByteArray readExact(qint64 count);
     // Reads a block (length and bytes) into `out`, piece by piece. A negative length or one
     // above maxLength fails before any byte of the block is read. Returns the length.
-    qint64 readBlockTo(QIODevice &out, qint64 maxLength);
+    // `progress` hears (0, length) once the length is known, then the bytes so far after
+    // each piece.
+    qint64 readBlockTo(QIODevice &out, qint64 maxLength, const Progress &progress = {});
 
     // Bytes already received and not yet taken.
     qint64 buffered() const { return m_buffer.size(); }
@@ -107,6 +113,7 @@ private:
     QTcpSocket *m_socket;
     const std::atomic_bool *m_abort;
     IdleHook m_idle;
+    int m_silenceMs = 0;
     TInputBuffer m_buffer;
 };
 
