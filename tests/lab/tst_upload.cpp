@@ -326,7 +326,11 @@ void TstUpload::fullUpload()
     QCOMPARE(fe.news(), QStringLiteral("Nieuws van het lab"));
     QCOMPARE(fe.serverVersion(), fixture::CatalogueVersion);
     QCOMPARE(fe.sizeTexts().first(), QStringLiteral("8 kB")); // 8000 bytes, each photo once
-    QCOMPARE(fe.timeTexts().first(), QStringLiteral("00:00:01 (hh:mm:ss) (56 kb/s)"));
+    // The estimate at 56 kbit/s, then after each photo at the measured speed (no whole second
+    // has passed on the test clock: as if one had): 5000 bytes left at 3000 a second, then none.
+    QCOMPARE(fe.timeTexts(), (QStringList{QStringLiteral("00:00:01 (hh:mm:ss) (56 kb/s)"),
+                                          QStringLiteral("00:00:02 (hh:mm:ss) (23 kb/s)"),
+                                          QStringLiteral("00:00:00 (hh:mm:ss) (62 kb/s)")}));
     QCOMPARE(fe.orderProgress(), (QList<int>{0, 33, 67, 100}));
     QVERIFY(fe.calculation().contains(QStringLiteral("\r\nTotaal=")));
     QVERIFY(fe.orderValue().endsWith(QStringLiteral(" (inclusief evt. porto)")));
