@@ -4,6 +4,9 @@
 #include "app/Prompts.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QVBoxLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -98,6 +101,39 @@ QLabel *PlainLabel(const QString &text, QWidget *parent)
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
     return label;
+}
+
+QGroupBox *RadioGroup(const QString &name, const QString &title, const QStringList &items, QButtonGroup *&group,
+                      QWidget *parent)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setObjectName(name);
+    box->setAccessibleName(title);
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(2);
+    group = new QButtonGroup(box);
+    group->setExclusive(true);
+    for (int i = 0; i < items.size(); ++i) {
+        auto *b = new QRadioButton(items[i], box);
+        b->setObjectName(name + QString::number(i));
+        group->addButton(b, i);
+        layout->addWidget(b);
+    }
+    layout->addStretch();
+    return box;
+}
+
+void SelectChoice(QButtonGroup *group, int id)
+{
+    if (QAbstractButton *b = group->button(id)) {
+        b->setChecked(true);
+        return;
+    }
+    group->setExclusive(false);
+    for (QAbstractButton *b : group->buttons())
+        b->setChecked(false);
+    group->setExclusive(true);
 }
 
 } // namespace dialogkit

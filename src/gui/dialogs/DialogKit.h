@@ -8,6 +8,8 @@
 #include <functional>
 
 class QAbstractButton;
+class QButtonGroup;
+class QGroupBox;
 class QHBoxLayout;
 class QPushButton;
 class QLabel;
@@ -36,6 +38,13 @@ QHBoxLayout *RightAlignedRow(const QList<QPushButton *> &buttons);
 void SetTabOrder(const QList<QWidget *> &widgets);
 // A plain-text label for texts that come from files, the catalogue or the server.
 QLabel *PlainLabel(const QString &text, QWidget *parent);
+// A radio group: a frame titled `title` (also its accessible name) holding one radio button
+// per item, one below the other, named `name` followed by the item's index; `group` receives
+// the exclusive button group whose ids are those indexes.
+QGroupBox *RadioGroup(const QString &name, const QString &title, const QStringList &items, QButtonGroup *&group,
+                      QWidget *parent);
+// Checks the button of that id, or leaves the group with none checked when it has no such id.
+void SelectChoice(QButtonGroup *group, int id);
 
 } // namespace dialogkit
 
