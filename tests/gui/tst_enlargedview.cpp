@@ -9,6 +9,8 @@
 #include "dialogs/DialogKit.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/PictureArea.h"
+#include "imaging/PrintAreaMask.h"
+#include "imaging/UBitmapFunctions.h"
 #include "imaging/UEnlargedView.h"
 #include "order/TOrderModel.h"
 #include "order/UPhotoRater.h"
@@ -28,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -118,6 +121,8 @@ private slots:
     void missingPhotoShowsBlank();
     void decodingProgress();
     void minimumSize();
+    void largePictureSampledBeforePainting_data();
+    void largePictureSampledBeforePainting();
 
 private:
     using Drive = std::function<void(TEnlargedViewForm &)>;
@@ -651,6 +656,49 @@ void TestEnlargedView::minimumSize()
         QVERIFY(qAbs(r.center().y() - f.Image->rect().center().y()) <= 1);
         QVERIFY(f.windowFlags() & Qt::WindowMaximizeButtonHint);
     });
+}
+
+void TestEnlargedView::largePictureSampledBeforePainting_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("target");
+    QTest::addColumn<int>("afwerking");
+    QTest::newRow("landscape, rows, sepia") << QSize(1600, 1200) << QSize(200, 150) << 2;
+    QTest::newRow("portrait, columns, grey") << QSize(1200, 1600) << QSize(150, 200) << 1;
+    QTest::newRow("uneven steps, colour") << QSize(1601, 1199) << QSize(173, 131) << 0;
+}
+
+// A picture much larger than the area is sampled before the mask and the finish are painted;
+// the result must be what sampling the painted full picture gives.
+void TestEnlargedView::largePictureSampledBeforePainting()
+{
+    QFETCH(QSize, size);
+    QFETCH(QSize, target);
+    QFETCH(int, afwerking);
+    const QImage picture = PhotoLikePicture(size.width(), size.height(), 7).convertToFormat(QImage::Format_BGR888);
+    const TPrintAreaBars bars = EnlargedViewMaskBars(size.width(), size.height(), 10, 15);
+    QVERIFY(!bars.isEmpty());
+    QImage full = picture.copy();
+    PaintPrintAreaMask(full, bars);
+    ApplyFinishPreview(full, afwerking);
+
+    const QImage shown = TPictureArea::ComposeForShowing(picture, bars, afwerking, target);
+    QCOMPARE(shown.size(), target * 2);
+    for (int y = 0; y < shown.height(); ++y) {
+        const int sy = int(std::floor((y + 0.5) * size.height() / shown.height()));
+        for (int x = 0; x < shown.width(); ++x) {
+            const int sx = int(std::floor((x + 0.5) * size.width() / shown.width()));
+            if (shown.pixel(x, y) != full.pixel(sx, sy))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs from %3,%4").arg(x).arg(y).arg(sx).arg(sy)));
+        }
+    }
+    // Two by two averaged, rounded.
+    QImage four(2, 2, QImage::Format_BGR888);
+    four.setPixelColor(0, 0, QColor(0, 0, 0));
+    four.setPixelColor(1, 0, QColor(1, 10, 255));
+    four.setPixelColor(0, 1, QColor(1, 20, 255));
+    four.setPixelColor(1, 1, QColor(0, 31, 255));
+    QCOMPARE(TPictureArea::HalveByAveraging(four).pixelColor(0, 0), QColor(1, 15, 191));
 }
 
 QTEST_MAIN(TestEnlargedView)

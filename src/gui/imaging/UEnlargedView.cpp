@@ -8,7 +8,6 @@
 #include "dialogs/DialogKit.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/PrintAreaMask.h"
-#include "imaging/UBitmapFunctions.h"
 #include "order/TOrderModel.h"
 
 #include <QButtonGroup>
@@ -289,7 +288,7 @@ void TEnlargedViewForm::updateCaption(const QString &naam)
 
 const QImage &TEnlargedViewForm::ShownPicture() const
 {
-    return Image->picture();
+    return Image->shownPicture();
 }
 
 void TEnlargedViewForm::Refresh(TPreviewMode mode)
@@ -380,18 +379,19 @@ void TEnlargedViewForm::updateIndexLabel()
 
 void TEnlargedViewForm::paintMaskAndFinish(bool withFinish)
 {
-    QImage shown = m_picture;
+    TPrintAreaBars bars;
+    int afwerking = -1;
     if (hasItem() && m_catalogue) {
         const TOrderItem &item = m_items->Item(m_currentIndex);
         const int format = m_catalogue->IndexOfFormat(item.Formaat);
         if (format >= 0) {
             const TFormaat &f = m_catalogue->Format(format);
-            PaintPrintAreaMask(shown, EnlargedViewMaskBars(shown.width(), shown.height(), f.Breedte, f.Lengte));
+            bars = EnlargedViewMaskBars(m_picture.width(), m_picture.height(), f.Breedte, f.Lengte);
         }
         if (withFinish)
-            ApplyFinishPreview(shown, AfwerkingGroup->checkedId());
+            afwerking = AfwerkingGroup->checkedId();
     }
-    Image->setPicture(std::move(shown));
+    Image->setPicture(m_picture, bars, afwerking);
 }
 
 // ---------------------------------------------------------------------------------------
