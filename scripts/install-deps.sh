@@ -10,6 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
   fonts-dejavu-core
+  fp-utils libchm-dev
+  appstream desktop-file-utils librsvg2-bin dpkg-dev
 )
 
 missing=()

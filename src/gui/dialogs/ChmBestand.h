@@ -1,0 +1,57 @@
+#pragma once
+// Read access to a compiled HTML help file (.chm) through libchm: the pages, style sheets and
+// pictures stored in it, its title, default page and table of contents.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+struct TChmOnderwerp {
+    QString naam;  // the caption shown in the table of contents
+    QString pagina; // the page inside the file, "/index.html" (empty for a heading without page)
+    int niveau = 0; // nesting depth, 0 for the top level
+};
+
+class TChmBestand {
+public:
+    TChmBestand() = default;
+    ~TChmBestand();
+    TChmBestand(const TChmBestand &) = delete;
+    TChmBestand &operator=(const TChmBestand &) = delete;
+
+    // False when the build has no libchm.
+    static bool Beschikbaar();
+
+    // Opens the file; false when it is missing or not a readable help file.
+    bool Open(const QString &fileName);
+    bool IsOpen() const { return m_file != nullptr; }
+    void Close();
+
+    // The bytes of one stored object ("/index.html"); nothing when it is absent or larger
+    // than MaxObject.
+    std::optional<QByteArray> Read(const QString &path) const;
+
+    QString Title() const { return m_title; }
+    // The first page to show: the default topic, else the first page of the contents, else
+    // "/index.html".
+    QString DefaultPage() const;
+    const QList<TChmOnderwerp> &Contents() const { return m_contents; }
+
+    // "page.html", "/page.html" or "dir/../page.html#x" -> "/page.html" (the form libchm looks up).
+    static QString NormalPath(const QString &local);
+    // The entries of a table of contents in sitemap form (<object type="text/sitemap"> with
+    // "Name" and "Local" parameters inside nested <ul> lists).
+    static QList<TChmOnderwerp> ParseContents(const QByteArray &hhc);
+    // Contents file, default topic and title from the "#SYSTEM" record list.
+    struct TSysteem { QString contents, defaultTopic, title; };
+    static TSysteem ParseSystem(const QByteArray &system);
+
+    static constexpr qint64 MaxObject = 16 * 1024 * 1024;
+
+private:
+    struct chmFile *m_file = nullptr;
+    QString m_title;
+    QString m_defaultTopic;
+    QList<TChmOnderwerp> m_contents;
+};
