@@ -2,16 +2,10 @@
 // Read access to a compiled HTML help file (.chm) through libchm: the pages, style sheets and
 // pictures stored in it, its title, default page and table of contents.
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
-#include <optional>
+#include "help/ChmInhoud.h"
 
-struct TChmOnderwerp {
-    QString naam;  // the caption shown in the table of contents
-    QString pagina; // the page inside the file, "/index.html" (empty for a heading without page)
-    int niveau = 0; // nesting depth, 0 for the top level
-};
+#include <QByteArray>
+#include <optional>
 
 class TChmBestand {
 public:
@@ -37,15 +31,6 @@ public:
     // "/index.html".
     QString DefaultPage() const;
     const QList<TChmOnderwerp> &Contents() const { return m_contents; }
-
-    // "page.html", "/page.html" or "dir/../page.html#x" -> "/page.html" (the form libchm looks up).
-    static QString NormalPath(const QString &local);
-    // The entries of a table of contents in sitemap form (<object type="text/sitemap"> with
-    // "Name" and "Local" parameters inside nested <ul> lists).
-    static QList<TChmOnderwerp> ParseContents(const QByteArray &hhc);
-    // Contents file, default topic and title from the "#SYSTEM" record list.
-    struct TSysteem { QString contents, defaultTopic, title; };
-    static TSysteem ParseSystem(const QByteArray &system);
 
     static constexpr qint64 MaxObject = 16 * 1024 * 1024;
 

@@ -20,7 +20,7 @@ QPointer<THelpViewer> g_openViewer;
 // A page's path inside the help file from a link or source URL.
 QString PagePath(const QUrl &url)
 {
-    return TChmBestand::NormalPath(url.path());
+    return chm::NormalPath(url.path());
 }
 
 QString DecodePage(const QByteArray &bytes)
