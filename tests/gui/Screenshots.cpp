@@ -3,6 +3,7 @@
 // Without names every window of the table below is taken. To add a window, add one entry to
 // the table: a name and a function that builds and shows the window from the sample data.
 
+#include "CatalogueFixture.h"
 #include "JpegWriter.h"
 #include "TestCatalogue.h"
 #include "app/HoofdVenster.h"
@@ -18,6 +19,9 @@
 #include "dialogs/Klantgegevens.h"
 #include "dialogs/PrAbout.h"
 #include "dialogs/UGegevensBevestiging.h"
+#include "imaging/UEnlargedView.h"
+#include "order/TOrderModel.h"
+#include "order/UPhotoRater.h"
 #include "../../src/gui/order/Exporteren.h"
 
 #include <QApplication>
@@ -27,19 +31,90 @@
 #include <QTreeView>
 #include <QToolButton>
 #include "order/TOrderModel.h"
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTextStream>
 #include <QThread>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
 namespace {
+
+// A landscape to stand for a photo: sky, sun, hills and a row of houses.
+QImage LandscapePicture(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, height * 0.6);
+    sky.setColorAt(0, QColor(0x3a, 0x78, 0xc8));
+    sky.setColorAt(1, QColor(0xcf, 0xe4, 0xf5));
+    p.fillRect(picture.rect(), sky);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xff, 0xe0, 0x80));
+    p.drawEllipse(QPointF(width * 0.78, height * 0.2), height * 0.09, height * 0.09);
+    const auto hill = [&](double top, const QColor &colour, double phase) {
+        QPainterPath path(QPointF(0, height));
+        for (int x = 0; x <= width; x += width / 60)
+            path.lineTo(x, height * (top + 0.05 * std::sin(x * 6.0 / width + phase)));
+        path.lineTo(width, height);
+        p.setBrush(colour);
+        p.drawPath(path);
+    };
+    hill(0.55, QColor(0x6c, 0x9a, 0x4a), 0.0);
+    hill(0.7, QColor(0x4a, 0x7d, 0x34), 2.0);
+    for (int i = 0; i < 5; ++i) {
+        const double x = width * (0.12 + i * 0.09), w = width * 0.07, y = height * 0.72;
+        p.setBrush(QColor(0xb8 - i * 10, 0x5a + i * 8, 0x3c));
+        p.drawRect(QRectF(x, y - w * 0.8, w, w * 0.8));
+        p.setBrush(QColor(0x6b, 0x3a, 0x2a));
+        p.drawPolygon(QPolygonF{QPointF(x - w * 0.1, y - w * 0.8), QPointF(x + w / 2, y - w * 1.4), QPointF(x + w * 1.1, y - w * 0.8)});
+    }
+    return picture;
+}
+
+// An order of five photos for the enlarged view, in a folder that lives as long as it does.
+struct TViewSample {
+    QTemporaryDir folder;
+    TPenFFile catalogue{QString(), 0, 0};
+    TPhotoRater rater{catalogue};
+    TOrderModel model{catalogue, rater};
+    TViewSample()
+    {
+        catalogue.AddFormat(MakeFormat(QStringLiteral("10x15"), 10, 15, true, {{1, 29}}));
+        catalogue.AddFormat(MakeFormat(QStringLiteral("13x18"), 13, 18, false, {{1, 59}}));
+        catalogue.AddFormat(MakeFormat(QStringLiteral("Panorama"), 10, 0, false, {{1, 99}}));
+        const QString file = folder.filePath(QStringLiteral("Zomer aan de Vliet.jpg"));
+        WriteFile(file, WriteJpeg(LandscapePicture(1800, 1200)));
+        QList<TOrderItem> items;
+        for (int i = 0; i < 5; ++i) {
+            TOrderItem item;
+            item.Naam = OrderItemNaam(file) + (i ? QStringLiteral(" %1").arg(i + 1) : QString());
+            item.Bestand = file;
+            item.Formaat = i == 2 ? QStringLiteral("13x18") : QStringLiteral("10x15");
+            item.Aantal = uint16_t(i == 2 ? 4 : 1);
+            items << item;
+        }
+        model.SetItems(items);
+    }
+};
 
 // What the windows are shown with.
 struct TSample {
     std::unique_ptr<TPenFFile> catalogue = makeTestCatalogue();
     TKlantGegevens klant;
     TInstellingen instellingen;
+    std::unique_ptr<TViewSample> view;
+    TViewSample &View()
+    {
+        if (!view)
+            view = std::make_unique<TViewSample>();
+        return *view;
+    }
     TSample()
     {
         klant.Titel = QStringLiteral("Mevr.");
@@ -166,6 +241,25 @@ const TShot Shots[] = {
     {"formaatinformatie-snelservice", [](TSample &s) {
          auto *f = new TFormaatInfoForm;
          f->Execute(*s.catalogue, true, QStringLiteral("Veldmeer"));
+         return f;
+     }},
+    {"vergrote-weergave", [](TSample &s) {
+         auto *f = new TEnlargedViewForm;
+         f->Prepare(s.View().model, s.View().catalogue, 2);
+         return shown(f);
+     }},
+    {"vergrote-weergave-gedraaid", [](TSample &s) {
+         auto *f = new TEnlargedViewForm;
+         f->Prepare(s.View().model, s.View().catalogue, 0);
+         shown(f)->BtnRechtsom->click();
+         return f;
+     }},
+    {"vergrote-weergave-voortgang", [](TSample &s) {
+         // The rotation's progress bar as it lies over the picture while a turn runs.
+         auto *f = new TEnlargedViewForm;
+         f->Prepare(s.View().model, s.View().catalogue, 1);
+         shown(f)->ProgressBar->show();
+         f->ProgressBar->setValue(60);
          return f;
      }},
     {"exporteren", [](TSample &) { auto *d = new TExportDlg; d->Prepare(QStringLiteral("Naamloos.txt"), {}); return shown(d); }},

@@ -131,8 +131,8 @@ void TEnlargedViewForm::buildWindow()
                               AfwerkingGroup, panel);
     RgpGlans = RadioGroup(QStringLiteral("RgpGlans"), QStringLiteral("Papier"), {QStringLiteral("Glans"), QStringLiteral("Mat")},
                           GlansGroup, panel);
-    controls->addWidget(RgpAfwerking);
-    controls->addWidget(RgpGlans);
+    controls->addWidget(RgpAfwerking, 0, Qt::AlignTop);
+    controls->addWidget(RgpGlans, 0, Qt::AlignTop);
 
     // Count and format.
     auto *right = new QVBoxLayout;
@@ -159,6 +159,7 @@ void TEnlargedViewForm::buildWindow()
     CbxFormaat = new QComboBox(panel);
     CbxFormaat->setObjectName(QStringLiteral("CbxFormaat"));
     CbxFormaat->setMinimumWidth(140);
+    CbxFormaat->setMaximumWidth(260);
     CbxFormaat->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     LblFormaat = BuddyLabel(QStringLiteral("&Formaat"), CbxFormaat, panel);
     LblFormaat->setObjectName(QStringLiteral("LblFormaat"));
