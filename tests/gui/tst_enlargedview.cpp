@@ -9,6 +9,7 @@
 #include "dialogs/DialogKit.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/PictureArea.h"
+#include "imaging/PreviewRotation.h"
 #include "imaging/PrintAreaMask.h"
 #include "imaging/UBitmapFunctions.h"
 #include "imaging/UEnlargedView.h"
@@ -119,6 +120,7 @@ private slots:
     void rotationProgressAndCursor();
     void fourTurnsAndNavigationGiveTheOriginal();
     void missingPhotoShowsBlank();
+    void rotatePreviewForTheMainWindow();
     void decodingProgress();
     void minimumSize();
     void largePictureSampledBeforePainting_data();
@@ -614,6 +616,33 @@ void TestEnlargedView::missingPhotoShowsBlank()
         QCOMPARE(f.windowTitle(), ProgramName() + QStringLiteral(" - foto01"));
     });
     QCOMPARE(TMessageBox::shownTexts(), QStringList());
+}
+
+// The piece the main window turns its preview with: its own bar and image area.
+void TestEnlargedView::rotatePreviewForTheMainWindow()
+{
+    QWidget panel;
+    auto *preview = new QLabel(&panel);
+    auto *bar = new QProgressBar(preview);
+    bar->hide();
+    preview->setCursor(Qt::PointingHandCursor);
+    panel.show();
+    QImage picture(4, 2, QImage::Format_BGR888);
+    picture.fill(Qt::black);
+    picture.setPixelColor(0, 0, Qt::red);    // top-left
+    picture.setPixelColor(0, 1, Qt::green);  // bottom-left
+    QList<bool> visible;
+    connect(bar, &QProgressBar::valueChanged, this, [&] { visible << bar->isVisible(); });
+    const QImage turned = RotatePreview(picture, true, bar, preview);
+    QCOMPARE(turned.size(), QSize(2, 4));
+    QCOMPARE(turned.pixelColor(1, 0), QColor(Qt::red));
+    QCOMPARE(turned.pixelColor(0, 0), QColor(Qt::green));
+    QVERIFY(!visible.isEmpty() && !visible.contains(false));
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(bar->value(), 100);
+    QCOMPARE(preview->cursor().shape(), Qt::PointingHandCursor);
+    // An empty preview stays empty; neither a bar nor an area is needed.
+    QVERIFY(RotatePreview(QImage(), false, nullptr, nullptr).isNull());
 }
 
 void TestEnlargedView::decodingProgress()
