@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -103,6 +104,8 @@ private slots:
     void fastServiceCancelReturnsToStandard();
     void settingsChangeUpdatesUploadTime();
     void exportProposesTextName();
+    void rotationTurnsThePreview();
+    void enlargedViewEditsAreRepriced();
     void secondInstanceWakesFirst();
     void staleGuardDoesNotBlock();
 
@@ -654,6 +657,43 @@ void TestMainForm::exportProposesTextName()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().startsWith("Naam;Bestandslocatie;Aantal;Formaat;G/M;Kl/ZW/Se;Kwaliteit;Prijs;\r\na;"));
     QCOMPARE(w->StatusText(0), QString());
+    TModal::ClearHandlers();
+}
+
+void TestMainForm::rotationTurnsThePreview()
+{
+    auto w = makeWindow();
+    addPhotos(*w, {photo(QStringLiteral("breed.jpg"), 1200, 600)});
+    selectRows(*w, {0});
+    const QSize before = w->Preview->pixmap().size();
+    QVERIFY(before.width() > before.height());
+    QTest::mouseClick(w->BitBtnRechtsom, Qt::LeftButton);
+    const QSize after = w->Preview->pixmap().size();
+    QVERIFY2(after.height() > after.width(), qPrintable(QStringLiteral("%1x%2").arg(after.width()).arg(after.height())));
+    QCOMPARE(w->StatusText(0), QStringLiteral("Voltooid"));
+    QVERIFY(!w->ProgressBar->isVisible());
+    // The order itself is not changed by a turn.
+    QVERIFY(w->Modified());
+    QCOMPARE(w->Model().Item(0).Aantal, quint16(1));
+}
+
+void TestMainForm::enlargedViewEditsAreRepriced()
+{
+    auto w = makeWindow();
+    addPhotos(*w, {photo(QStringLiteral("a.jpg")), photo(QStringLiteral("b.jpg"))});
+    selectRows(*w, {0});
+    TModal::SetNextHandler([](QDialog &d) {
+        auto *count = control<QLineEdit>(&d, "LedAantal");
+        count->selectAll();
+        QTest::keyClicks(count, QStringLiteral("4"));
+        d.accept();
+    });
+    QTest::mouseDClick(w->Preview, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(cell(*w, 0, TOrderModel::ColAantal), QStringLiteral("4"), 5000);
+    // Five prints reach the 3-print tier: both rows repriced.
+    QCOMPARE(cell(*w, 0, TOrderModel::ColPrijs), QStringLiteral("1,16"));
+    QCOMPARE(cell(*w, 1, TOrderModel::ColPrijs), QStringLiteral("0,29"));
+    QCOMPARE(w->StatusText(0), QStringLiteral("Voltooid"));
     TModal::ClearHandlers();
 }
 

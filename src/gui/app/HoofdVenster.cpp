@@ -4,10 +4,15 @@
 #include "UVoortgang.h"
 #include "UpDown.h"
 #include "app/Errors.h"
+#include "catalogue/UConfirmCalculationDlg.h"
 #include "catalogue/UFormaatInfo.h"
+#include "lab/UDataModule.h"
+#include "lab/UpdatenDlg.h"
+#include "lab/VerzendenDlg.h"
 #include "catalogue/UReplaceDlg.h"
 #include "catalogue/UServiceAndLocationDlg.h"
 #include "dialogs/DialogKit.h"
+#include "dialogs/HelpViewer.h"
 #include "dialogs/Instellingen.h"
 #include "dialogs/Klantgegevens.h"
 #include "dialogs/PrAbout.h"
@@ -18,11 +23,14 @@
 #include "catalogue/UPenF.h"
 #include "order/TOrderModel.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/PreviewRotation.h"
+#include "imaging/UEnlargedView.h"
 #include "imaging/PrintAreaMask.h"
 #include "imaging/UBitmapFunctions.h"
 #include "order/UPhotoRater.h"
 
 #include <QAbstractItemView>
+#include <cmath>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -144,9 +152,15 @@ TMainForm::TMainForm(const TStartupOptions &options, QWidget *parent) : QMainWin
     m_aboutBox = new TAboutBox(this);
     m_instellingenDlg = new TInstellingenDlg(this);
     m_klantDlg = new TKlantgegevensDlg(this);
+    m_updateDlg = new TUpdateDlg(this);
     m_progress = new TVoortgangsDlg(this);
+    m_enlargedView = new TEnlargedViewForm(this);
     m_replaceDlg = new TReplaceDlg(this);
     m_bevestigingDlg = new TGegevensBevestingsDlg(this);
+    m_calculationDlg = new TConfirmCalculationDlg(this);
+    m_verzendenDlg = new TVerzendenDlg(*m_progress, *m_bevestigingDlg, *m_calculationDlg, this);
+    m_verzendenDlg->SetUpdateCommand([this] { BijwerkenExecute(); });
+    m_dm = std::make_unique<TDM>(m_store.get());
     m_serviceDlg = new TServiceAndLocationDlg(this);
 }
 
@@ -431,6 +445,8 @@ void TMainForm::buildSidePanel(QWidget *panel)
     connect(BitBtnNext, &QToolButton::clicked, this, [this] { navigate(2); });
     connect(BitBtnEnd, &QToolButton::clicked, this, [this] { navigate(3); });
     connect(BtnFormatenInfo, &QToolButton::clicked, this, &TMainForm::FormatenInfoClick);
+    connect(BitBtnLinksom, &QToolButton::clicked, this, [this] { RotateClick(false); });
+    connect(BitBtnRechtsom, &QToolButton::clicked, this, [this] { RotateClick(true); });
     EnableItemEditor(false);
 }
 
@@ -501,6 +517,14 @@ void TMainForm::buildMenu()
     connect(ActInstellingen, &QAction::triggered, this, &TMainForm::InstellingenExecute);
     connect(ActKlantgegevens, &QAction::triggered, this, &TMainForm::KlantgegevensExecute);
     connect(ActInfo, &QAction::triggered, this, &TMainForm::InfoExecute);
+    connect(ActBijwerken, &QAction::triggered, this, &TMainForm::BijwerkenExecute);
+    connect(ActHelp, &QAction::triggered, this, [this] {
+        SetStatusText(QStringLiteral("Helpbestand wordt geopend..."));
+        ShowHelp(this);
+        SetStatusText(QString());
+    });
+    connect(ActVerzenden, &QAction::triggered, this, &TMainForm::VerzendenExecute);
+    connect(BtnSend, &QPushButton::clicked, this, &TMainForm::VerzendenExecute);
     connect(ActVerwijderen, &QAction::triggered, this, &TMainForm::VerwijderenExecute);
 }
 
@@ -542,7 +566,7 @@ void TMainForm::startUp(const TStartupOptions &options)
 
     m_store = options.settingsFile.isEmpty() ? std::make_unique<TSettingsStore>()
                                              : std::make_unique<TSettingsStore>(options.settingsFile);
-    m_store->writeServerAddress(options.defaultHost, TSettingsStore::DefaultPort);
+    m_store->writeServerAddress(options.defaultHost, options.defaultPort);
     readStoredSettings();
 
     m_busy = true;
@@ -804,7 +828,7 @@ void TMainForm::updateIndexLabel()
     LblIndex->setText(m_current < 0 ? QStringLiteral("0/%1").arg(n) : QStringLiteral("%1/%2").arg(m_current + 1).arg(n));
 }
 
-void TMainForm::showPreview(int mode)
+void TMainForm::showPreview(int mode, bool withFinish)
 {
     QPixmap pixmap;
     if (mode == PreviewFromFile && m_current >= 0 && m_current < m_model->Count()) {
@@ -823,7 +847,8 @@ void TMainForm::showPreview(int mode)
         TFormatDims dims;
         if (m_rater->FindFormat(item.Formaat, dims))
             PaintMainWindowMask(shown, dims.Breedte, dims.Lengte);
-        ApplyFinishPreview(shown, AfwerkingGroup->checkedId());
+        if (withFinish)
+            ApplyFinishPreview(shown, AfwerkingGroup->checkedId());
     }
     Preview->setPixmap(QPixmap::fromImage(shown.scaled(Preview->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
@@ -965,9 +990,10 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
         } else if (event->type() == QEvent::FocusOut && LedAantal->text().isEmpty()) {
             LedAantal->setText(QStringLiteral("1"));
         }
-    } else if (watched == ListView->viewport()) {
-        if (event->type() == QEvent::MouseButtonRelease)
-            QMetaObject::invokeMethod(this, [this] { rowClicked(); }, Qt::QueuedConnection);
+    } else if (watched == ListView->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        QMetaObject::invokeMethod(this, [this] { rowClicked(); }, Qt::QueuedConnection);
+    } else if ((watched == ListView->viewport() || watched == Preview) && event->type() == QEvent::MouseButtonDblClick) {
+        QMetaObject::invokeMethod(this, [this] { EnlargedViewExecute(); }, Qt::QueuedConnection);
     } else if (watched == ListView) {
         if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space)
             rowClicked();
@@ -1421,4 +1447,153 @@ void TMainForm::FormatenInfoClick()
     SetStatusText(QStringLiteral("Infovenster laden..."));
     m_formaatInfo->Execute(*m_catalogue, m_fastService, m_location);
     SetStatusText(QStringLiteral("Voltooid"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Sending and the catalogue update
+
+void TMainForm::VerzendenExecute()
+{
+    SetStatusText(QStringLiteral("Verzenden..."));
+    const QString version = VersieTekst(m_catalogue->Versienummer(), m_catalogue->Versiedatum());
+    m_verzendenDlg->Execute(m_model->Items(), version, m_dataFolder, m_settings.UploadSpeed, m_customer, *m_catalogue,
+                            *m_dm);
+    SetStatusText(QString());
+}
+
+void TMainForm::BijwerkenExecute()
+{
+    SetStatusText(QStringLiteral("P&F-bestand bijwerken..."));
+    bool locationKept = true;
+    if (m_updateDlg->Execute(*m_catalogue, m_store.get()) == QDialog::Accepted) {
+        const TOperationHooks hooks = Hooks();
+        hooks.setProgress(0, QStringLiteral("Order wordt gecontroleerd..."), ApplicationTitle());
+        try {
+            m_catalogue->LoadFromFile();
+        } catch (const EKiekjesError &e) {
+            hooks.hideProgress();
+            TMessageBox::error(this, e.message());
+            UpdateStatusBar(QStringLiteral("Voltooid"));
+            return;
+        }
+        m_catalogueExists = true;
+        m_model->Kassa().Clear();
+        if (CmbBxService->count() == 0) {
+            // The first catalogue of this run: the lists start-up could not fill.
+            m_busy = true;
+            CmbBxService->addItems(aanbod::ServiceNames(*m_catalogue));
+            CmbBxService->setCurrentIndex(0);
+            m_busy = false;
+            BtnFormatenInfo->setEnabled(true);
+        }
+        QStringList allFormats;
+        for (int i = 0; i < m_catalogue->FormatCount(); ++i)
+            allFormats << m_catalogue->FormatName(i);
+        // Without any format for new photos yet (no catalogue before), the catalogue's default
+        // is taken as start-up takes it; a default that the new catalogue no longer has is
+        // chosen anew.
+        if (m_settings.Formaat.isEmpty()) {
+            m_settings.Formaat = m_catalogue->DefaultFormatName();
+        } else if (m_catalogue->IndexOfFormat(m_settings.Formaat) < 0) {
+            m_instellingenDlg->SetFormaten(allFormats);
+            m_replaceDlg->Setup(QStringLiteral("Kiekjesbode - Kies een nieuw standaardformaat"), allFormats,
+                                m_catalogue->DefaultFormatName(), QStringLiteral("&Oké"), QString(), QString(), 1);
+            const auto chosen = m_replaceDlg->Execute(m_settings.Formaat, m_catalogue->DefaultFormatName());
+            m_settings.Formaat = chosen.format;
+        }
+        m_standaard.Formaat = m_catalogue->DefaultFormatName();
+        m_instellingenDlg->SetStandaard(m_standaard);
+
+        CbxFormaat->clear();
+        m_busy = true;
+        const aanbod::TLocationChoice choice = aanbod::RebuildLocations(*m_catalogue, m_fastService, m_location);
+        locationKept = choice.kept;
+        CmbBxLocation->clear();
+        CmbBxLocation->addItems(choice.locations.isEmpty() && !m_fastService ? aanbod::StartupLocations(*m_catalogue)
+                                                                              : choice.locations);
+        if (!choice.chosen.isEmpty())
+            m_location = choice.chosen;
+        else if (CmbBxLocation->count() > 0)
+            m_location = CmbBxLocation->itemText(0);
+        CmbBxLocation->setCurrentIndex(CmbBxLocation->findText(m_location));
+        m_customer.Afhaallocatie = m_location;
+        const QStringList formats = aanbod::FormatsOnOffer(*m_catalogue, m_fastService, m_location);
+        CbxFormaat->addItems(formats);
+        CbxFormaat->setCurrentIndex(-1);
+        m_busy = false;
+        QCoreApplication::processEvents();
+
+        m_replaceDlg->Setup(QStringLiteral("Kiekjesbode - Kies een nieuw formaat"), formats,
+                            m_catalogue->DefaultFormatName(), QStringLiteral("&Oké"), QStringLiteral("&Allemaal"),
+                            QString(), 1);
+        hooks.setProgress(100, QStringLiteral("0 item(s) gecontroleerd..."));
+        SetStatusText(QStringLiteral("Formaten controleren..."));
+        bool applyToAll = false;
+        QString replacement;
+        const int n = m_model->Count();
+        for (int k = 1; k <= n; ++k) {
+            TOrderItem item = m_model->Item(k - 1);
+            if (m_catalogue->IndexOfFormat(item.Formaat) < 0) {
+                if (!applyToAll) {
+                    const auto chosen = m_replaceDlg->Execute(item.Formaat, m_settings.Formaat);
+                    replacement = chosen.format;
+                    applyToAll = chosen.modalResult == TReplaceDlg::All;
+                }
+                item.Formaat = replacement;
+                TFormatDims dims;
+                if (!replacement.isEmpty() && m_rater->FindFormat(replacement, dims)) {
+                    // Rated again; the rating's error is not shown here.
+                    const TRating rating = m_rater->Rate(item.Bestand, ItemLengte(dims), dims.Breedte);
+                    item.Kwaliteit = rating.Kwaliteit;
+                    item.Lengte = rating.Lengte;
+                } else {
+                    item.Formaat.clear();
+                    item.Kwaliteit = QualityUnknown;
+                }
+                m_model->SetItem(k - 1, item);
+            }
+            hooks.setProgress(int(std::ceil(double(k) / n * 900.0 + 100.0)),
+                              QStringLiteral("%1 items gecontroleerd...").arg(k));
+            QCoreApplication::processEvents();
+        }
+        SetStatusText(QStringLiteral("Velden bijwerken..."));
+        m_model->Kassa().SetSnelservice(m_fastService);
+        RecalculateOrder();
+        BtnAdd->setEnabled(true);
+        ActOpenen->setEnabled(true);
+        hooks.setProgress(1000, QStringLiteral("%1 items gecontroleerd...\rPrijzen bijwerken... Voltooid").arg(n));
+        hooks.hideProgress();
+    }
+    UpdateStatusBar(QStringLiteral("Voltooid"));
+    if (!locationKept)
+        TMessageBox::message(this, QStringLiteral("Controleer uw afhaallocatie. Deze kan automatisch gewijzigd zijn."));
+}
+
+// ---------------------------------------------------------------------------------------
+// Rotation and the enlarged view
+
+void TMainForm::RotateClick(bool clockwise)
+{
+    if (m_previewImage.isNull())
+        return;
+    SetStatusText(QStringLiteral("Roteren..."));
+    m_previewImage = RotatePreview(m_previewImage, clockwise, ProgressBar, Preview);
+    // The turned picture is shown with its mask; the finish preview is not applied again.
+    showPreview(PreviewFromMemory, false);
+    SetStatusText(QStringLiteral("Voltooid"));
+}
+
+void TMainForm::EnlargedViewExecute()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    if (m_enlargedView->Execute(*m_model, *m_catalogue, rows.first(), this) == QDialog::Accepted) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        SetStatusText(QStringLiteral("Bijwerken van gegevens..."));
+        RecalculateOrder();
+        ShowItem(PreviewFromFile);
+        QApplication::restoreOverrideCursor();
+    }
+    UpdateStatusBar(QStringLiteral("Voltooid"));
 }

@@ -38,12 +38,18 @@ class TKlantgegevensDlg;
 class TReplaceDlg;
 class TGegevensBevestingsDlg;
 class TServiceAndLocationDlg;
+class TUpdateDlg;
+class TVerzendenDlg;
+class TConfirmCalculationDlg;
+class TDM;
+class TEnlargedViewForm;
 
 // What start-up takes from outside: tests give a temporary data folder and settings file.
 struct TStartupOptions {
     QString dataFolder;      // empty: the user's local application data folder + "kiekjesbode/"
     QString settingsFile;    // empty: the user's own settings store
     QString defaultHost = QStringLiteral(KIEKJES_DEFAULT_HOST);
+    int defaultPort = 4000;  // written as "Port" at every start
 };
 
 class TMainForm : public QMainWindow {
@@ -78,6 +84,10 @@ public:
     void KlantgegevensExecute();
     void InfoExecute();
     void FormatenInfoClick();
+    void BijwerkenExecute();
+    void RotateClick(bool clockwise);
+    void EnlargedViewExecute();
+    void VerzendenExecute();
     void ApplyServiceAndLocation();
 
     // State, for the dialogs and tests.
@@ -101,6 +111,10 @@ public:
     TReplaceDlg &ReplaceDlg() { return *m_replaceDlg; }
     TKlantgegevensDlg &KlantgegevensDlg() { return *m_klantDlg; }
     TGegevensBevestingsDlg &GegevensBevestigingsDlg() { return *m_bevestigingDlg; }
+    TUpdateDlg &UpdateDlg() { return *m_updateDlg; }
+    TVerzendenDlg &VerzendenDlg() { return *m_verzendenDlg; }
+    TConfirmCalculationDlg &ConfirmCalculationDlg() { return *m_calculationDlg; }
+    TSettingsStore &Store() { return *m_store; }
     TOperationHooks Hooks(bool allowEvents = true);
     // Writes "Settings", "Maximized" and "Customer".
     void WriteStoredSettings();
@@ -131,7 +145,7 @@ private:
     void showItemValues(int row);
     void updateIndexLabel();
     void refreshEditorFromModel();
-    void showPreview(int mode);
+    void showPreview(int mode, bool withFinish = true);
     void setModified(bool modified);
     void updateTitle();
     bool saveQuestion(bool forOpen);
@@ -226,8 +240,13 @@ private:
     TAboutBox *m_aboutBox = nullptr;
     TInstellingenDlg *m_instellingenDlg = nullptr;
     TKlantgegevensDlg *m_klantDlg = nullptr;
+    TUpdateDlg *m_updateDlg = nullptr;
+    TEnlargedViewForm *m_enlargedView = nullptr;
+    TVerzendenDlg *m_verzendenDlg = nullptr;
     TVoortgangsDlg *m_progress = nullptr;
     TReplaceDlg *m_replaceDlg = nullptr;
     TGegevensBevestingsDlg *m_bevestigingDlg = nullptr;
+    TConfirmCalculationDlg *m_calculationDlg = nullptr;
+    std::unique_ptr<TDM> m_dm;
     TServiceAndLocationDlg *m_serviceDlg = nullptr;
 };
