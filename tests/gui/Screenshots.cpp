@@ -20,6 +20,11 @@
 #include "dialogs/PrAbout.h"
 #include "dialogs/UGegevensBevestiging.h"
 #include "imaging/UEnlargedView.h"
+#include "app/UVoortgang.h"
+#include "catalogue/UConfirmCalculationDlg.h"
+#include "lab/UDataModule.h"
+#include "lab/UpdatenDlg.h"
+#include "lab/VerzendenDlg.h"
 #include "order/TOrderModel.h"
 #include "order/UPhotoRater.h"
 #include "../../src/gui/order/Exporteren.h"
@@ -242,6 +247,48 @@ const TShot Shots[] = {
          auto *f = new TFormaatInfoForm;
          f->Execute(*s.catalogue, true, QStringLiteral("Veldmeer"));
          return f;
+     }},
+    {"verzenden", [](TSample &s) {
+         // The send dialog as it looks while the photos go out.
+         static TVoortgangsDlg progress;
+         static TGegevensBevestingsDlg confirmation;
+         static TConfirmCalculationDlg calculation;
+         static TDM connection;
+         auto *d = new TVerzendenDlg(progress, confirmation, calculation);
+         QList<TOrderItem> order;
+         for (int i = 0; i < 6; ++i) {
+             TOrderItem it;
+             it.Aantal = uint16_t(1 + i % 3);
+             it.Grootte = 2400000 + 350000 * i;
+             it.Prijs = TCurrency::fromCents(29 * it.Aantal);
+             order << it;
+         }
+         d->Prepare(order, QStringLiteral("01122026-01"), QString(), 512, s.klant, *s.catalogue, connection);
+         d->LblServer->setText(QStringLiteral("01122026-01"));
+         d->LblInfo->setText(QStringLiteral("Welkom bij Fotolab Lichtvonk. Bestellingen voor 12:00 uur worden dezelfde dag "
+                                            "afgedrukt."));
+         d->LblOrderWaarde->setText(QStringLiteral("€ 7,44 (inclusief evt. porto)"));
+         d->FileProgressBar->setValue(40);
+         d->OrderProgressBar->setValue(55);
+         d->StTxtInfo->setText(QStringLiteral("1088 kB (40%)"));
+         d->BtnStart->setEnabled(false);
+         return shown(d);
+     }},
+    {"berekening", [](TSample &) {
+         auto *d = new TConfirmCalculationDlg;
+         d->Prepare(QStringLiteral("10 x 15 Glans=6;0,29;1,74\r\n13 x 18 Mat=2;0,59;1,18\r\n-=\r\n"
+                                   "Subtotaal=;;2,92\r\nPortokosten=;;3,95\r\n-=\r\nTotaal=;;6,87"));
+         return shown(d);
+     }},
+    {"bijwerken", [](TSample &s) {
+         auto *d = new TUpdateDlg;
+         d->Prepare(*s.catalogue, nullptr);
+         d->LblServer->setText(QStringLiteral("01122026-02"));
+         d->LblGrootte->setText(QStringLiteral("41 kB"));
+         d->LblOntvangen->setText(QStringLiteral("20 kB (50%)"));
+         d->ProgressBar->setValue(50);
+         d->ScTxtMessage->setText(QStringLiteral("Verbonden met 127.0.0.1"));
+         return shown(d);
      }},
     {"vergrote-weergave", [](TSample &s) {
          auto *f = new TEnlargedViewForm;
