@@ -36,6 +36,7 @@
 #include <QTreeView>
 #include <QToolButton>
 #include "order/TOrderModel.h"
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
@@ -250,11 +251,14 @@ const TShot Shots[] = {
      }},
     {"verzenden", [](TSample &s) {
          // The send dialog as it looks while the photos go out.
-         static TVoortgangsDlg progress;
-         static TGegevensBevestingsDlg confirmation;
-         static TConfirmCalculationDlg calculation;
+         // The dialogs it opens live with it; the connection for the rest of the program.
+         auto *progress = new TVoortgangsDlg;
+         auto *confirmation = new TGegevensBevestingsDlg;
+         auto *calculation = new TConfirmCalculationDlg;
          static TDM connection;
-         auto *d = new TVerzendenDlg(progress, confirmation, calculation);
+         auto *d = new TVerzendenDlg(*progress, *confirmation, *calculation);
+         for (QWidget *child : std::initializer_list<QWidget *>{progress, confirmation, calculation})
+             child->setParent(d, child->windowFlags());
          QList<TOrderItem> order;
          for (int i = 0; i < 6; ++i) {
              TOrderItem it;
