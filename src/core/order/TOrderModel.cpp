@@ -445,13 +445,16 @@ void TOrderModel::RecalculateOrder(const TOperationHooks &hooks)
     std::vector<int64_t> sums(m_groups.size(), 0);
     std::vector<int> firstRow(m_groups.size(), -1);
     std::vector<int> order;
-    for (int r = 0; r < int(m_items.size()); ++r) {
-        const int g = m_meta[size_t(r)].group;
+    const TOrderItem *items = m_items.constData();
+    const RowMeta *meta = m_meta.data();
+    const int n = int(m_items.size());
+    for (int r = 0; r < n; ++r) {
+        const int g = meta[r].group;
         if (firstRow[size_t(g)] < 0) {
             firstRow[size_t(g)] = r;
             order.push_back(g);
         }
-        sums[size_t(g)] += std::as_const(m_items)[r].Aantal;
+        sums[size_t(g)] += items[r].Aantal;
     }
     for (int g : order) {
         const QString &name = std::as_const(m_items)[firstRow[size_t(g)]].Formaat;
