@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6opengl6-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick

@@ -164,7 +164,12 @@ TMainForm::TMainForm(const TStartupOptions &options, QWidget *parent) : QMainWin
     m_serviceDlg = new TServiceAndLocationDlg(this);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The send dialog may still be ending an upload on the connection and the catalogue:
+    // it goes before they do.
+    delete m_verzendenDlg;
+}
 
 // ---------------------------------------------------------------------------------------
 // Layout
@@ -573,7 +578,7 @@ void TMainForm::startUp(const TStartupOptions &options)
     if (m_catalogueExists) {
         fillListsFromCatalogue();
         if (!catalogueError.isEmpty())
-            TMessageBox::error(this, QStringLiteral("Het bestand met prijzen en formaten is beschadigd en kon niet "
+            m_startupMessages << (QStringLiteral("Het bestand met prijzen en formaten is beschadigd en kon niet "
                                                     "volledig gelezen worden:\r")
                                          + catalogueError
                                          + QStringLiteral("\rDownload nieuwe informatie met de functie\r"
@@ -581,7 +586,7 @@ void TMainForm::startUp(const TStartupOptions &options)
     } else {
         ActOpenen->setEnabled(false);
         BtnAdd->setEnabled(false);
-        TMessageBox::message(this, QStringLiteral("Er is geen informatie beschikbaar over formaten.\rDownload nieuwe "
+        m_startupMessages << (QStringLiteral("Er is geen informatie beschikbaar over formaten.\rDownload nieuwe "
                                                   "informatie met de functie\r\"Prijzen/Formaten bijwerken\" uit het "
                                                   "\"Wijzig\"-menu."));
     }
@@ -595,7 +600,7 @@ void TMainForm::readStoredSettings()
     if (m_store->readMaximized())
         setWindowState(windowState() | Qt::WindowMaximized);
     if (!bad.isEmpty())
-        TMessageBox::message(this, QStringLiteral("De volgende opgeslagen instellingen waren ongeldig en zijn "
+        m_startupMessages << (QStringLiteral("De volgende opgeslagen instellingen waren ongeldig en zijn "
                                                   "teruggezet naar hun standaardwaarde:\r - ")
                                        + bad.join(QStringLiteral("\r - ")));
 }
@@ -623,6 +628,9 @@ void TMainForm::fillListsFromCatalogue()
 
 void TMainForm::FirstShow()
 {
+    // What start-up found wrong is told once the window is up.
+    for (const QString &text : std::exchange(m_startupMessages, {}))
+        TMessageBox::message(this, text);
     if (!m_customer.isEntered()) {
         // The details were never entered: ask until they are.
         m_klantDlg->SetVerplicht(true);

@@ -184,6 +184,7 @@ private:
     bool m_acceptDrops = false;
     bool m_filling = false; // the editor is being filled by the program
     QImage m_previewImage;
+    QStringList m_startupMessages;
 
 public:
     // Controls, named as in the window's design (tests reach them by objectName too).

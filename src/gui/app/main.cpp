@@ -3,6 +3,9 @@
 #include "SingleInstance.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTimer>
 
 int main(int argc, char **argv)
@@ -11,6 +14,12 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Kiekjesbode"));
     QApplication::setOrganizationName(QStringLiteral("Lichtvonk Nu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kiekjes Bode"));
+    // Dutch everywhere, the toolkit's own buttons ("Ja", "Nee", "Annuleren") included.
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Dutch, QLocale::Netherlands), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
 
     TSingleInstance guard;
     if (!guard.Claim())

@@ -132,12 +132,20 @@ TVerzendenDlg::~TVerzendenDlg()
 {
     // The dialog lives as long as the program; an upload still running at the end is told
     // to stop and given a moment to leave its network calls.
-    if (m_thread) {
-        m_thread->RequestStop();
+    if (TUploadThread *t = m_thread) {
+        m_closing = true;
+        t->RequestStop();
         if (m_connection)
             m_connection->AbortConnection();
-        m_thread->wait(2000);
+        t->wait(5000);
+        // The thread's end handler is posted to this thread and calls back into this dialog:
+        // run it now, while the dialog still exists.
+        QCoreApplication::sendPostedEvents(t);
     }
+    // The thread object uses the connection until it is deleted; that must not wait for an
+    // event loop that runs after the connection is gone.
+    if (m_lastThread)
+        QCoreApplication::sendPostedEvents(m_lastThread, QEvent::DeferredDelete);
 }
 
 void TVerzendenDlg::Prepare(const QList<TOrderItem> &order, const QString &localVersion, const QString &dataDir,
@@ -202,6 +210,7 @@ void TVerzendenDlg::BtnStartClick()
         return;
     m_order.Customer = m_customer;
     m_thread = TUploadThread::Start(m_dataDir, m_order, *m_connection, *this);
+    m_lastThread = m_thread;
 }
 
 void TVerzendenDlg::BtnAnnulerenClick()
@@ -325,7 +334,7 @@ void TVerzendenDlg::UploadDone(bool runUpdate)
         m_thread = nullptr;
         StTxtInfo->setText(QStringLiteral("Klik op 'Annuleren'..."));
         BtnStart->setEnabled(true);
-        if (runUpdate) {
+        if (runUpdate && !m_closing) {
             setResult(QDialog::Rejected);
             QCoreApplication::processEvents();
             if (m_update)

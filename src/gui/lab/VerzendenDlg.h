@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <functional>
 
 class QLabel;
@@ -72,6 +73,8 @@ private:
     TConfirmCalculationDlg &m_calculation;
     std::function<void()> m_update;
     TUploadThread *m_thread = nullptr;
+    bool m_closing = false;
+    QPointer<TUploadThread> m_lastThread;
     TUploadOrder m_order;
     TKlantGegevens m_customer;
     QString m_dataDir;
