@@ -85,6 +85,9 @@ void TLabServer::serve(QTcpSocket *socket)
 
     socket->setParent(this);
     socket->setReadBufferSize(4 * ReadChunk);
+    // Answers are small and awaited at once (the end of a catalogue too): sent as they are,
+    // not held back for the client's acknowledgement of earlier bytes.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto session = std::make_shared<TLabSession>(m_context, admission);
     auto idle = new QTimer(socket);
     idle->setSingleShot(true);

@@ -127,6 +127,10 @@ void TDM::openSocket()
         if (m_idle)
             m_idle();
     }
+    // Every exchange ends with a command or the tail of a block that waits for an answer: held
+    // back for the acknowledgement of what went before (Nagle), that tail would sit in the
+    // system for the peer's delayed-ACK time, once for every photo.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
 void TDM::closeSocket()
