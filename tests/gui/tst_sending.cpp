@@ -68,6 +68,7 @@ private slots:
     void sendAndApprove();
     void declineWithdraws();
     void stopMidUploadAndStartAgain();
+    void outdatedCatalogueRunsTheUpdate();
     void updateFromTheMenu();
     void updateReplacesVanishedFormat();
     void updateKeepingEveryFormatAsksNothing();
@@ -278,6 +279,7 @@ void TestSending::stopMidUploadAndStartAgain()
     TFileDialog::setNextFileNames(big);
     w->ActToevoegen->trigger();
     int firstRunPhotos = -1;
+    int secondResult = -1;
     TModal::SetNextHandler([&](QDialog &d) {
         auto &send = static_cast<TVerzendenDlg &>(d);
         clickButton(&d, "BtnStart");
@@ -289,7 +291,12 @@ void TestSending::stopMidUploadAndStartAgain()
         QVERIFY(send.BtnStart->isEnabled());
         QVERIFY(d.isVisible());
         firstRunPhotos = filesUnder(m_config.dataFolder);
-        clickButton(&d, "BtnAnnuleren");
+        // Start again: the upload is built anew from the first phase and completes.
+        TModal::SetNextHandler([](QDialog &c) { clickButton(&c, "BtnOke"); });
+        TModal::SetNextHandler([](QDialog &c) { clickButton(&c, "BtnOk"); });
+        clickButton(&d, "BtnStart");
+        QTRY_VERIFY_WITH_TIMEOUT(!d.isVisible(), 60000);
+        secondResult = d.result();
     });
     TModal::SetNextHandler([](QDialog &d) { clickButton(&d, "BtnOke"); });
     TModal::SetNextHandler([](QDialog &d) { clickButton(&d, "BtnOk"); });
@@ -297,7 +304,40 @@ void TestSending::stopMidUploadAndStartAgain()
     QVERIFY(TMessageBox::shownTexts().contains(
         QStringLiteral("Het verzenden van de order is geannuleerd.\rKlik op Annuleren om het venster te verlaten.")));
     QVERIFY(firstRunPhotos >= 0);
+    QCOMPARE(secondResult, int(QDialog::Accepted));
+    QVERIFY(TMessageBox::shownTexts().last().startsWith(QStringLiteral("Uw order is geplaatst op ")));
     QVERIFY(!w->VerzendenDlg().isVisible());
+}
+
+void TestSending::outdatedCatalogueRunsTheUpdate()
+{
+    QVERIFY(startLab(catalogue(true, 9))); // the lab has a newer catalogue
+    auto w = window(catalogue(true, 3));
+    TFileDialog::setNextFileNames({photo(QStringLiteral("a.jpg"))});
+    w->ActToevoegen->trigger();
+    bool updateShown = false;
+    int result = -1;
+    TModal::SetNextHandler([&](QDialog &d) {
+        clickButton(&d, "BtnStart");
+        QTRY_VERIFY_WITH_TIMEOUT(!d.isVisible(), 30000);
+        result = d.result();
+    });
+    TModal::SetNextHandler([](QDialog &d) { clickButton(&d, "BtnOke"); });
+    // The update dialog opens on top of the send dialog.
+    TModal::SetNextHandler([&](QDialog &d) {
+        updateShown = qobject_cast<TUpdateDlg *>(&d) != nullptr;
+        clickButton(&d, "BtnStart");
+    });
+    w->ActVerzenden->trigger();
+    QVERIFY(updateShown);
+    QCOMPARE(result, int(QDialog::Rejected));
+    const QStringList shown = TMessageBox::shownTexts();
+    QVERIFY2(std::any_of(shown.begin(), shown.end(),
+                         [](const QString &t) { return t.startsWith(QStringLiteral("Uw P&&F-bestand is verouderd.")); }),
+             qPrintable(shown.join(QLatin1String(" | "))));
+    QCOMPARE(w->StatusText(3), QStringLiteral("P&F-versie: 01122026-09"));
+    // Nothing was sent: the order is still to be placed with the new catalogue.
+    QCOMPARE(w->Model().Count(), 1);
 }
 
 void TestSending::updateFromTheMenu()
