@@ -8,6 +8,10 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QThreadPool>
+
+#include <future>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,7 +55,7 @@ PhotoStat fromStat(const struct stat &st)
 // One stat() per photo: opening an order of many photos is dominated by this. The record's
 // path bytes are Windows-1252; when they are plain ASCII they are also the file system's
 // bytes and no conversion is needed.
-PhotoStat statPhoto(const unsigned char *field, const QString &path)
+PhotoStat statPhoto(const unsigned char *field)
 {
     struct stat st;
     const int len = std::min<int>(field[0], 255);
@@ -71,7 +75,34 @@ PhotoStat statPhoto(const unsigned char *field, const QString &path)
         buf[len] = '\0';
         return ::stat(buf, &st) == 0 ? fromStat(st) : PhotoStat{};
     }
+    const QString path = ansi::readShort(field, 255);
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? fromStat(st) : PhotoStat{};
+}
+
+// Stats the photos of a run of records, half of them on a worker thread: opening a large
+// order waits mostly on these calls, and they do not depend on each other. The answers are
+// then used in file order, so questions and messages keep their order.
+void statRecords(const char *records, int count, std::vector<PhotoStat> &out)
+{
+    out.assign(size_t(count), PhotoStat{});
+    auto range = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            out[size_t(i)] = statPhoto(bytes::u(records) + qsizetype(i) * TOrderFile::RecordSize + TOrderItem::OffsetBestand);
+    };
+    const int half = count / 2;
+    if (half < 64 || QThreadPool::globalInstance()->maxThreadCount() < 2) {
+        range(0, count);
+        return;
+    }
+    // The promise is shared with the task, so it outlives whichever side finishes last.
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    QThreadPool::globalInstance()->start([done, &range, half, count] {
+        range(half, count);
+        done->set_value();
+    });
+    range(0, half);
+    finished.wait();
 }
 
 QString loadText(qint64 k, qint64 n)
@@ -151,18 +182,29 @@ bool TOrderFile::LoadOrderFile(const QString &fileName, const QString &version, 
     hooks.setProgress(1, QStringLiteral("Laden van orderbestand\r0 van %1").arg(n));
     items.reserve(items.size() + qsizetype(n));
 
-    QByteArray record(RecordSize, '\0');
+    constexpr qint64 ChunkRecords = 4096;
+    QByteArray chunk;
+    std::vector<PhotoStat> stats;
+    qint64 chunkStart = 1;
+    qint64 chunkCount = 0;
     TOrderItem::FormatCache formatCache;
     for (qint64 k = 1; k <= n; ++k) {
         if (!quiet)
             hooks.pump();
-        if (file.read(record.data(), RecordSize) != RecordSize) {
-            items.clear();
-            hooks.hideProgress();
-            return false;
+        if (k >= chunkStart + chunkCount) {
+            chunkStart = k;
+            chunkCount = std::min<qint64>(ChunkRecords, n - k + 1);
+            chunk.resize(qsizetype(chunkCount * RecordSize));
+            if (file.read(chunk.data(), chunk.size()) != chunk.size()) {
+                items.clear();
+                hooks.hideProgress();
+                return false;
+            }
+            statRecords(chunk.constData(), int(chunkCount), stats);
         }
-        TOrderItem item = TOrderItem::fromRecord(bytes::u(record.constData()), false, formatCache);
-        const PhotoStat photo = statPhoto(bytes::u(record.constData()) + TOrderItem::OffsetBestand, item.Bestand);
+        const auto *record = bytes::u(chunk.constData()) + (k - chunkStart) * RecordSize;
+        TOrderItem item = TOrderItem::fromRecord(record, false, formatCache);
+        const PhotoStat &photo = stats[size_t(k - chunkStart)];
         if (!photo.exists) {
             const QString question = QStringLiteral("Bestand \"") + item.Bestand
                 + QStringLiteral("\" kan niet gevonden worden!\rDoorgaan?");
