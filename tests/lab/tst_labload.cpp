@@ -278,6 +278,26 @@ void photoCutOff(quint16 port, HostileLog &log, const QDeadlineTimer &deadline, 
     raw->abort();
 }
 
+// Offers photos to the orders of others (the numbers the crowd is given): none may be taken.
+void foreignOrders(quint16 port, HostileLog &log, const QDeadlineTimer &deadline)
+{
+    for (int round = 0; round < 5 && !deadline.hasExpired(); ++round) {
+        const auto raw = openRaw(port, log, deadline);
+        if (!raw)
+            return;
+        QByteArray asks;
+        for (int32_t nr = TLabSpool::FirstOrderNumber; nr < TLabSpool::FirstOrderNumber + 2 * Clients; ++nr)
+            asks += "SENDFILE\r\n" + QByteArray::number(nr) + "\r\n" + wire::encodeInt(1);
+        raw->send(asks);
+        const QByteArray refusals = wire::encodeInt(0) + wire::encodeInt(0);
+        for (int i = 0; i < 2 * Clients; ++i)
+            if (raw->recv(8) != refusals)
+                return log.problem(QStringLiteral("a photo was taken for the order of another connection"));
+        raw->send("DISCONNECT\r\n");
+        QThread::msleep(200);
+    }
+}
+
 void garbage(quint16 port, HostileLog &log, const QDeadlineTimer &deadline, int seed, bool afterGreeting)
 {
     const auto raw = openRaw(port, log, deadline, afterGreeting);
@@ -390,6 +410,7 @@ void TstLabLoad::uploadsUnderLoad()
         hostile.push_back([&] { neverReads(port, log, deadline); });
         hostile.push_back([&, k] { idle(port, log, k == 0, deadline); });
         hostile.push_back([&] { shortConnections(port, deadline); });
+        hostile.push_back([&] { foreignOrders(port, log, deadline); });
     }
     for (auto &h : hostile)
         threads.emplace_back(h);
