@@ -96,7 +96,7 @@ public:
     void UploadDone(bool update) override
     {
         // The window thread: the dialog forgets the thread and Start is usable again.
-        QVERIFY(QThread::currentThread() == qApp->thread());
+        QVERIFY(QThread::currentThread() == QCoreApplication::instance()->thread());
         std::lock_guard l(m);
         m_start = true;
         runUpdate = update;
