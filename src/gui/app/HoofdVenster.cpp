@@ -385,30 +385,12 @@ void TMainForm::buildSidePanel(QWidget *panel)
     formatRow->addWidget(BtnFormatenInfo);
     v->addLayout(formatRow);
 
-    auto radioGroup = [panel](const QString &name, const QString &title, const QStringList &items,
-                              QButtonGroup *&group) {
-        auto *box = new QGroupBox(title, panel);
-        box->setObjectName(name);
-        box->setAccessibleName(title);
-        auto *l = new QVBoxLayout(box);
-        l->setContentsMargins(6, 2, 6, 2);
-        l->setSpacing(0);
-        group = new QButtonGroup(box);
-        group->setExclusive(true);
-        for (int i = 0; i < items.size(); ++i) {
-            auto *b = new QRadioButton(items[i], box);
-            b->setObjectName(name + QString::number(i));
-            group->addButton(b, i);
-            l->addWidget(b);
-        }
-        return box;
-    };
     auto *radios = new QHBoxLayout;
-    RgpGlans = radioGroup(QStringLiteral("RgpGlans"), QStringLiteral("Papier"), {QStringLiteral("Glans"), QStringLiteral("Mat")},
-                          GlansGroup);
-    RgpAfwerking = radioGroup(QStringLiteral("RgpAfwerking"), QStringLiteral("Afwerking"),
-                              {QStringLiteral("Kleur"), QStringLiteral("Zwart/Wit"), QStringLiteral("Bruintoon")},
-                              AfwerkingGroup);
+    RgpGlans = dialogkit::RadioGroup(QStringLiteral("RgpGlans"), QStringLiteral("Papier"),
+                                     {QStringLiteral("Glans"), QStringLiteral("Mat")}, GlansGroup, panel);
+    RgpAfwerking = dialogkit::RadioGroup(QStringLiteral("RgpAfwerking"), QStringLiteral("Afwerking"),
+                                         {QStringLiteral("Kleur"), QStringLiteral("Zwart/Wit"), QStringLiteral("Bruintoon")},
+                                         AfwerkingGroup, panel);
     radios->addWidget(RgpGlans);
     radios->addWidget(RgpAfwerking);
     v->addLayout(radios);
