@@ -26,18 +26,14 @@
 #include <cstdio>
 #include <thread>
 
+#include "../tests/common/ProcStatus.h"
+
 namespace {
 constexpr qint64 MB = 1024 * 1024;
 
 qint64 rssBytes()
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return 0;
+    return ProcStatusBytes("VmRSS:");
 }
 
 // Samples the resident size every 5 ms while alive; keeps the peak.

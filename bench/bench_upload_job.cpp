@@ -23,18 +23,14 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "../tests/common/ProcStatus.h"
+
 namespace {
 constexpr qint64 MB = 1024 * 1024;
 
 qint64 statusValue(const char *name)
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(name))
-            return line.mid(qsizetype(qstrlen(name))).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return 0;
+    return ProcStatusBytes(name);
 }
 
 // Starts a new peak: VmHWM falls back to the current resident size.

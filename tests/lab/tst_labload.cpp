@@ -34,6 +34,8 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
+#include "../common/ProcStatus.h"
+
 namespace {
 constexpr int Clients = 50;
 constexpr int PhotosPerClient = 3;
@@ -50,13 +52,7 @@ qint64 memoryKb()
 #ifdef __SANITIZE_ADDRESS__
     return qint64(__sanitizer_get_current_allocated_bytes() / 1024);
 #endif
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
+    return ProcStatusBytes("VmRSS:") / 1024;
 }
 
 // Bytes that differ for every client and photo (a small linear congruential stream).
