@@ -12,3 +12,6 @@ bash scripts/build.sh asan
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan --timeout 900 -j2
+
+# Every libFuzzer target for a bounded time on its seeds (clang build; see scripts/fuzz.sh).
+bash scripts/fuzz.sh 30
