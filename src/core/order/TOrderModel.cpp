@@ -165,7 +165,7 @@ void TOrderModel::SetItems(QList<TOrderItem> items)
         const int group = (lastGroup >= 0 && lastFormat == it.Formaat) ? lastGroup : groupOf(it.Formaat);
         lastFormat = it.Formaat;
         lastGroup = group;
-        m_meta[size_t(i)] = RowMeta{group, m_groups[size_t(group)].version};
+        m_meta[size_t(i)] = RowMeta{group, it.Aantal, m_groups[size_t(group)].version};
         m_totalSize += it.Grootte;
     }
     endResetModel();
@@ -177,7 +177,7 @@ void TOrderModel::SetItem(int row, const TOrderItem &item)
     m_totalSize += item.Grootte - current.Grootte;
     current = item;
     const int group = groupOf(item.Formaat);
-    m_meta[size_t(row)] = RowMeta{group, m_groups[size_t(group)].version};
+    m_meta[size_t(row)] = RowMeta{group, item.Aantal, m_groups[size_t(group)].version};
     rowsChanged(row, row);
 }
 
@@ -271,8 +271,8 @@ TOrderModel::AddResult TOrderModel::AddCheckedPhoto(const QString &path, const T
     setGroupUnit(group, unit);
     m_totalSize += item.Grootte;
     beginInsertRows(QModelIndex(), row, row);
+    m_meta.push_back(RowMeta{group, item.Aantal, m_groups[size_t(group)].version});
     m_items.append(std::move(item));
-    m_meta.push_back(RowMeta{group, m_groups[size_t(group)].version});
     endInsertRows();
     // The new total may have moved every row of this format to another tier.
     rowsChanged(0, row - 1, ColPrijs, ColPrijs);
@@ -330,6 +330,7 @@ bool TOrderModel::SetCount(const QList<int> &rows, uint16_t count, const TOperat
             else
                 m_kassa.AddPrints(it.Formaat, count - old);
             it.Aantal = count;
+            m_meta[size_t(row)].aantal = count;
         } catch (const EIntOverflow &) {
             ok = false;
         } catch (const ERangeError &) {
@@ -381,7 +382,7 @@ void TOrderModel::SetFormat(const QList<int> &rows, const QString &formatName, b
         } catch (const EKiekjesError &e) {
             hooks.message(e.message());
         }
-        m_meta[size_t(row)] = RowMeta{groupOf(it.Formaat), 0};
+        m_meta[size_t(row)] = RowMeta{groupOf(it.Formaat), it.Aantal, 0};
         hooks.setProgress(int(Round(double(k) / n * 1000.0)), text);
         if (!quiet)
             hooks.pump();
@@ -445,7 +446,6 @@ void TOrderModel::RecalculateOrder(const TOperationHooks &hooks)
     std::vector<int64_t> sums(m_groups.size(), 0);
     std::vector<int> firstRow(m_groups.size(), -1);
     std::vector<int> order;
-    const TOrderItem *items = m_items.constData();
     const RowMeta *meta = m_meta.data();
     const int n = int(m_items.size());
     for (int r = 0; r < n; ++r) {
@@ -454,7 +454,7 @@ void TOrderModel::RecalculateOrder(const TOperationHooks &hooks)
             firstRow[size_t(g)] = r;
             order.push_back(g);
         }
-        sums[size_t(g)] += items[r].Aantal;
+        sums[size_t(g)] += meta[r].aantal;
     }
     for (int g : order) {
         const QString &name = std::as_const(m_items)[firstRow[size_t(g)]].Formaat;

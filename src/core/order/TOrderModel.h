@@ -104,6 +104,8 @@ private:
     };
     struct RowMeta {
         int group = -1;
+        uint16_t aantal = 0;        // copy of the item's Aantal: a full recalculation sums these
+                                    // without touching the much larger items
         quint64 pricedVersion = 0; // the group version the row's Prijs was computed for
     };
 
