@@ -108,6 +108,7 @@ private slots:
     void enlargedViewEditsAreRepriced();
     void secondInstanceWakesFirst();
     void staleGuardDoesNotBlock();
+    void windowDrawnBeforeTheOthers();
 
 private:
     std::unique_ptr<TMainForm> makeWindow(bool withCatalogue = true, bool customerKnown = true);
@@ -719,6 +720,47 @@ void TestMainForm::staleGuardDoesNotBlock()
     WriteFile(lockPath, QByteArray("999999\nkiekjesbode\n") + QSysInfo::machineHostName().toUtf8() + "\n");
     TSingleInstance guard(key);
     QVERIFY(guard.Claim());
+}
+
+void TestMainForm::windowDrawnBeforeTheOthers()
+{
+    // The program's own start: the main window is drawn first, the other windows follow.
+    // Input that arrives in between is dropped instead of reaching a command whose window
+    // does not exist yet.
+    writeCatalogue(testCatalogue());
+    {
+        TSettingsStore store(m_ini);
+        store.writeString(QStringLiteral("Customer"), QStringLiteral("Title"), QStringLiteral("Dhr."));
+        store.sync();
+    }
+    TStartupOptions options;
+    options.dataFolder = m_data;
+    options.settingsFile = m_ini;
+    options.otherWindowsAfterFirstPaint = true;
+    TMainForm w(options);
+    QVERIFY(!w.OtherWindowsCreated());
+    QSignalSpy painted(&w, &TMainForm::firstPainted);
+    w.show();
+    QVERIFY(painted.wait(3000));
+    QVERIFY(!w.OtherWindowsCreated());
+
+    const QString p = photo(QStringLiteral("vroeg.jpg"));
+    TFileDialog::setNextFileNames({p});
+    QTest::mouseClick(w.BtnAdd, Qt::LeftButton);
+    QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_F1);
+    QCOMPARE(w.Model().Count(), 0);
+    QVERIFY(TMessageBox::shownTexts().isEmpty());
+
+    w.CreateOtherWindows();
+    QVERIFY(w.OtherWindowsCreated());
+    TFormaatInfoForm *info = &w.FormaatInfo();
+    w.CreateOtherWindows();
+    QCOMPARE(&w.FormaatInfo(), info);
+    w.FirstShow();
+    QTest::mouseClick(w.BtnAdd, Qt::LeftButton);
+    QCOMPARE(w.Model().Count(), 1);
+    QCOMPARE(painted.count(), 1);
 }
 
 QTEST_MAIN(TestMainForm)

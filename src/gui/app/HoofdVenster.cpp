@@ -53,12 +53,42 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
+
+// Between the main window's first paint and the creation of the other windows (a few
+// milliseconds) keyboard and mouse input is dropped: every command may need those windows.
+class TInputHold : public QObject {
+public:
+    TInputHold() { qApp->installEventFilter(this); }
+    ~TInputHold() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
 
 // Selected rows keep their highlight while the list does not have the focus.
 void keepSelectionVisible(QTreeView *view)
@@ -147,6 +177,17 @@ TMainForm::TMainForm(const TStartupOptions &options, QWidget *parent) : QMainWin
     buildWindow();
     m_prompter = std::make_unique<TGuiPrompter>(this);
     startUp(options);
+    if (options.otherWindowsAfterFirstPaint)
+        m_inputHold = std::make_unique<TInputHold>();
+    else
+        CreateOtherWindows();
+}
+
+void TMainForm::CreateOtherWindows()
+{
+    if (m_otherWindowsCreated)
+        return;
+    m_otherWindowsCreated = true;
     m_formaatInfo = new TFormaatInfoForm(this);
     m_exportDlg = new TExportDlg(this);
     m_aboutBox = new TAboutBox(this);
@@ -162,6 +203,29 @@ TMainForm::TMainForm(const TStartupOptions &options, QWidget *parent) : QMainWin
     m_verzendenDlg->SetUpdateCommand([this] { BijwerkenExecute(); });
     m_dm = std::make_unique<TDM>(m_store.get());
     m_serviceDlg = new TServiceAndLocationDlg(this);
+    m_inputHold.reset();
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // A window that is never drawn (started minimised, say) still gets going.
+    if (!m_firstPaintSignalled)
+        QTimer::singleShot(1000, this, &TMainForm::signalFirstPaint);
+}
+
+void TMainForm::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    if (!m_firstPaintSignalled)
+        QTimer::singleShot(0, this, &TMainForm::signalFirstPaint);
+}
+
+void TMainForm::signalFirstPaint()
+{
+    if (std::exchange(m_firstPaintSignalled, true))
+        return;
+    emit firstPainted();
 }
 
 TMainForm::~TMainForm()
@@ -610,6 +674,7 @@ void TMainForm::fillListsFromCatalogue()
 
 void TMainForm::FirstShow()
 {
+    CreateOtherWindows();
     // What start-up found wrong is told once the window is up.
     for (const QString &text : std::exchange(m_startupMessages, {}))
         TMessageBox::message(this, text);
