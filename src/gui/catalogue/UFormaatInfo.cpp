@@ -11,7 +11,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -20,6 +22,23 @@ using namespace dialogkit;
 namespace {
 constexpr int ColNaam = 0, ColOmschrijving = 1, ColPrijs = 2;
 const int MinimumWidths[3] = {50, 100, 50};
+
+// Grid lines between the cells. Drawn by the delegate rather than through a style sheet,
+// which would build a style-sheet style for the whole list when the window is created.
+class TGridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Mid));
+        const QRect r = option.rect;
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        painter->restore();
+    }
+};
 } // namespace
 
 TFormaatInfoForm::TFormaatInfoForm(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -51,8 +70,7 @@ TFormaatInfoForm::TFormaatInfoForm(QWidget *parent) : QWidget(parent, Qt::Window
     m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listView->setFocusPolicy(Qt::NoFocus);
-    m_listView->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid palette(mid); "
-                                             "border-bottom: 1px solid palette(mid); }"));
+    m_listView->setItemDelegate(new TGridDelegate(m_listView));
     QHeaderView *header = m_listView->header();
     header->setSectionsClickable(false);
     header->setSectionsMovable(false);
