@@ -266,6 +266,10 @@ bool TOrderFile::SaveOrderFile(const QString &fileName, const QList<TOrderItem> 
                 items[start + i].writeRecord(bytes::u(chunk.data()) + i * RecordSize);
             writeAll(chunk);
         }
+        // The last buffered records go out first: a commit after a failed flush would still
+        // put the short file in place of the good one.
+        if (!file.flush())
+            throw EInOutError(m_fileName, QStringLiteral("Schrijven mislukt (%1)").arg(file.errorString()));
         if (!file.commit())
             throw EInOutError(m_fileName, QStringLiteral("Opslaan mislukt (%1)").arg(file.errorString()));
     } catch (const EKiekjesError &e) {
