@@ -349,10 +349,18 @@ bool TMailFile::SaveToFile(const QString &fileName)
     // The journal is replaced whole or not at all.
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(m_fileName, file.errorString());
-    SaveToStream(file);
+        throw EInOutError(m_fileName, QStringLiteral("Het bestand kan niet worden aangemaakt (%1)").arg(file.errorString()));
+    try {
+        SaveToStream(file);
+        // A commit after a failed flush would still put the short file in place.
+        if (!file.flush())
+            throw EKiekjesError(file.errorString());
+    } catch (const EKiekjesError &) {
+        file.cancelWriting();
+        throw EInOutError(m_fileName, QStringLiteral("Schrijven mislukt (%1)").arg(file.errorString()));
+    }
     if (!file.commit())
-        throw EInOutError(m_fileName, file.errorString());
+        throw EInOutError(m_fileName, QStringLiteral("Opslaan mislukt (%1)").arg(file.errorString()));
     return true;
 }
 
