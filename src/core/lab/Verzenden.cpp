@@ -55,7 +55,16 @@ bool CopyFileChecked(const QString &source, const QString &destination)
         throw EInOutError(source, in.errorString());
     QFile out(destination);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EInOutError(destination, out.errorString());
+        throw EInOutError(destination, QStringLiteral("Het bestand kan niet worden aangemaakt (%1)").arg(out.errorString()));
+    // A copy that cannot be written (a full disk) is not the photo's fault: it raises, so
+    // the upload ends instead of going on without the photo.
+    auto writeFailed = [&] {
+        // A short write leaves no error of its own: the disk took only part of it.
+        const QString why = out.error() == QFileDevice::NoError ? QStringLiteral("niet alles kon worden geschreven") : out.errorString();
+        out.close();
+        QFile::remove(destination);
+        return EInOutError(destination, QStringLiteral("Schrijven mislukt (%1)").arg(why));
+    };
     const qint64 size = in.size();
     QByteArray piece(64 * 1024, Qt::Uninitialized);
     qint64 copied = 0;
@@ -64,10 +73,12 @@ bool CopyFileChecked(const QString &source, const QString &destination)
         if (n <= 0)
             break;
         if (out.write(piece.constData(), n) != n)
-            return false;
+            throw writeFailed();
         copied += n;
     }
-    return out.flush() && copied == size;
+    if (!out.flush())
+        throw writeFailed();
+    return copied == size;
 }
 
 QString ConnectionErrorMessage(int errorCode)

@@ -103,7 +103,8 @@ struct TUploadOrder {
 };
 
 // Copies a file byte for byte; true when the number of bytes copied equals the source's
-// size. Failing to open either file raises EInOutError.
+// size. Failing to open either file, or to write the copy, raises EInOutError (a copy that
+// could not be written is removed).
 bool CopyFileChecked(const QString &source, const QString &destination);
 
 // The message for a connection error code of TDM::Connect.
