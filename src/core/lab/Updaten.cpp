@@ -23,6 +23,12 @@ struct StatusTarget : TTextTarget {
 const QString BrokenText = QStringLiteral("De verbinding met de server is verbroken.\rProbeer het later nog eens.");
 const QString CancelledText = QStringLiteral("Het bijwerken is geannuleerd.");
 const QString DamagedText = QStringLiteral("Bestand is beschadigd!\rProbeer het later nog eens.");
+// The new file could not be written here (a full disk): the old one stays in use.
+QString WriteFailedText(const QString &reason)
+{
+    return QStringLiteral("Het nieuwe bestand met prijzen en formaten kan niet worden opgeslagen:\r") + reason
+        + QStringLiteral("\rDe bestaande prijzen en formaten blijven in gebruik.");
+}
 } // namespace
 
 TUpdateExchange::TUpdateExchange(TPenFFile &catalogue, const TSettingsStore *store, IUpdateFrontEnd &frontEnd)
@@ -141,7 +147,8 @@ int TUpdateExchange::download(TDM &dm, const QString &path, const QString &backu
     const bool hadFile = QFileInfo::exists(backup);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_fe.ShowMessage(EInOutError(path, file.errorString()).message());
+        m_fe.ShowMessage(WriteFailedText(
+            EInOutError(path, QStringLiteral("Het bestand kan niet worden aangemaakt (%1)").arg(file.errorString())).message()));
         restore(path, backup, hadFile);
         return NotDone;
     }
@@ -164,6 +171,12 @@ int TUpdateExchange::download(TDM &dm, const QString &path, const QString &backu
     bool sending = false;
     try {
         sending = dm.ReceiveCatalogue(file, announced, received, work);
+    } catch (const EInOutError &) {
+        const QString why = file.errorString();
+        file.close();
+        m_fe.ShowMessage(WriteFailedText(EInOutError(path, QStringLiteral("Schrijven mislukt (%1)").arg(why)).message()));
+        restore(path, backup, hadFile);
+        return NotDone;
     } catch (const std::exception &) {
         file.close();
         m_fe.ShowMessage(m_cancelled ? CancelledText : BrokenText);
@@ -180,8 +193,19 @@ int TUpdateExchange::download(TDM &dm, const QString &path, const QString &backu
     m_fe.SetReceivedText(SendProgressText(workMax, workMax));
     m_fe.SetProgress(100);
     m_fe.ProcessEvents();
-    const bool flushed = file.flush();
-    bool damaged = !flushed || uint64_t(file.size()) != announced;
+    if (!file.flush()) {
+        const QString why = file.errorString();
+        file.close();
+        try {
+            dm.ConfirmCatalogue(false);
+        } catch (const std::exception &) {
+        }
+        dm.CloseUpdateConnection();
+        m_fe.ShowMessage(WriteFailedText(EInOutError(path, QStringLiteral("Schrijven mislukt (%1)").arg(why)).message()));
+        restore(path, backup, hadFile);
+        return NotDone;
+    }
+    bool damaged = uint64_t(file.size()) != announced;
     file.close();
     try {
         dm.ConfirmCatalogue(!damaged);
