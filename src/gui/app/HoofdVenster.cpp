@@ -701,12 +701,13 @@ void TMainForm::FirstShow()
     setAcceptDrops(true);
 }
 
-void TMainForm::WriteStoredSettings()
+bool TMainForm::WriteStoredSettings()
 {
     m_store->writeSettings(m_settings, m_location, m_fastService);
     m_store->writeMaximized(isMaximized());
     m_store->writeCustomer(m_customer);
     m_store->sync();
+    return m_store->status() == QSettings::NoError;
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -730,7 +731,11 @@ void TMainForm::closeEvent(QCloseEvent *event)
         stayOpen();
         return;
     }
-    WriteStoredSettings();
+    // The settings file is replaced whole or not at all; when it cannot be written the
+    // previous one stays and the window closes all the same.
+    if (!WriteStoredSettings())
+        TMessageBox::message(this, QStringLiteral("De instellingen en klantgegevens konden niet worden opgeslagen.\r"
+                                                  "Bij de volgende start gelden de eerder opgeslagen gegevens."));
     event->accept();
 }
 

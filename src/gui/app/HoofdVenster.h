@@ -126,8 +126,8 @@ public:
     TConfirmCalculationDlg &ConfirmCalculationDlg() { return *m_calculationDlg; }
     TSettingsStore &Store() { return *m_store; }
     TOperationHooks Hooks(bool allowEvents = true);
-    // Writes "Settings", "Maximized" and "Customer".
-    void WriteStoredSettings();
+    // Writes "Settings", "Maximized" and "Customer"; false when the store could not be written.
+    bool WriteStoredSettings();
 
     static constexpr int PreviewFromMemory = 0;
     static constexpr int PreviewFromFile = 1;
