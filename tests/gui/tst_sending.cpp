@@ -2,10 +2,7 @@
 // server kiekjesbode-lab on 127.0.0.1 (an ephemeral port). Every box and dialog is answered
 // through the prompt wrappers; every wait is bounded.
 #include "CatalogueFixture.h"
-#include "GuiTestHelpers.h"
-#include "JpegWriter.h"
-#include "LabConfig.h"
-#include "LabServer.h"
+#include "LabFixture.h"
 #include "app/HoofdVenster.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
@@ -28,6 +25,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using labfixture::approve;
+using labfixture::filesUnder;
+
 namespace {
 
 // The lab's catalogue and the client's: one location without a host of its own, so the
@@ -42,27 +42,6 @@ QByteArray catalogue(bool withPoster, int edition)
     cat.SetDefaultFormat(0);
     cat.AddLocation(QString(), QStringLiteral("Veldmeer"));
     return penfwriter::Write(cat, 2);
-}
-
-// Confirms whichever of the upload's two questions is asked: name and address, or the
-// calculation.
-void approve(QDialog &d)
-{
-    if (d.findChild<QWidget *>(QStringLiteral("BtnOke")))
-        clickButton(&d, "BtnOke");
-    else
-        clickButton(&d, "BtnOk");
-}
-
-int filesUnder(const QString &folder)
-{
-    int n = 0;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        ++n;
-    }
-    return n;
 }
 
 } // namespace
@@ -115,66 +94,19 @@ void TestSending::cleanup()
 
 bool TestSending::startLab(const QByteArray &labCatalogue)
 {
-    m_config = TLabConfig{};
-    m_config.port = 0;
-    m_config.dataFolder = m_dir->filePath(QStringLiteral("lab"));
-    m_config.catalogue = m_dir->filePath(QStringLiteral("lab-PenF.dat"));
-    QFile f(m_config.catalogue);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(labCatalogue);
-    f.close();
-    m_config.news = QStringLiteral("Nieuws van het lab");
-    m_config.readyHours[0] = 72;
-    m_config.readyHours[1] = 24;
-    m_lab = std::make_unique<TLabServerThread>(m_config);
-    QString error;
-    const bool ok = m_lab->start(&error);
-    if (!ok)
-        qWarning("lab server: %s", qPrintable(error));
-    return ok;
+    m_lab = labfixture::startLab(*m_dir, labCatalogue, m_config, QStringLiteral("Nieuws van het lab"));
+    return m_lab != nullptr;
 }
 
 std::unique_ptr<TMainForm> TestSending::window(const QByteArray &clientCatalogue)
 {
-    const QString data = m_dir->filePath(QStringLiteral("client/"));
-    QDir().mkpath(data);
-    if (!clientCatalogue.isEmpty()) {
-        QFile f(data + QStringLiteral("PenF.dat"));
-        f.open(QIODevice::WriteOnly);
-        f.write(clientCatalogue);
-    }
-    const QString ini = m_dir->filePath(QStringLiteral("settings.ini"));
-    {
-        TSettingsStore store(ini);
-        TKlantGegevens k;
-        k.Titel = QStringLiteral("Dhr.");
-        k.Achternaam = QStringLiteral("Jansen");
-        k.Straat = QStringLiteral("Dorpsstraat");
-        k.Nummer = QStringLiteral("1");
-        k.PcCijfers = 1234;
-        k.PcLetters = QStringLiteral("AB");
-        k.Plaats = QStringLiteral("Veldmeer");
-        store.writeCustomer(k);
-        store.sync();
-    }
-    TStartupOptions options;
-    options.dataFolder = data;
-    options.settingsFile = ini;
-    // The start writes the default server; the test's server listens on its own port.
-    options.defaultHost = QStringLiteral("127.0.0.1");
-    options.defaultPort = m_lab ? m_lab->port() : 1;
-    auto w = std::make_unique<TMainForm>(options);
-    w->show();
-    w->FirstShow();
-    return w;
+    return labfixture::openWindow(m_dir->filePath(QStringLiteral("client/")), m_dir->filePath(QStringLiteral("settings.ini")),
+                                  clientCatalogue, m_lab.get());
 }
 
 QString TestSending::photo(const QString &name, int w, int h)
 {
-    const QString p = m_dir->filePath(name);
-    WriteFile(p, WriteJpeg(PhotoLikePicture(w, h, uint32_t(name.size()))));
-    return p;
+    return labfixture::photo(*m_dir, name, w, h);
 }
 
 void TestSending::calculationTable_data()
