@@ -356,8 +356,9 @@ bool TMailFile::SaveToFile(const QString &fileName)
         if (!file.flush())
             throw EKiekjesError(file.errorString());
     } catch (const EKiekjesError &) {
+        const QString why = file.errorString();
         file.cancelWriting();
-        throw EInOutError(m_fileName, QStringLiteral("Schrijven mislukt (%1)").arg(file.errorString()));
+        throw EInOutError(m_fileName, QStringLiteral("Schrijven mislukt (%1)").arg(why));
     }
     if (!file.commit())
         throw EInOutError(m_fileName, QStringLiteral("Opslaan mislukt (%1)").arg(file.errorString()));
