@@ -1,6 +1,7 @@
 #include "LabSpool.h"
 
 #include "app/Errors.h"
+#include "app/SaveFile.h"
 #include "lab/UMailFile.h"
 
 #include <QDir>
@@ -18,8 +19,11 @@ QString randomTag() { return QString::number(QRandomGenerator::global()->generat
 void writeWhole(const QString &path, const QByteArray &bytes)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+    QString why;
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         throw EInOutError(path, f.errorString());
+    if (!FlushAndCommit(f, why))
+        throw EInOutError(path, why);
 }
 
 bool renameReplacing(const QString &from, const QString &to)

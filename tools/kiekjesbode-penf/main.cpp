@@ -2,6 +2,7 @@
 // PenF.dat back as JSON. See tools/README.md for the JSON schema.
 
 #include "app/Errors.h"
+#include "app/SaveFile.h"
 #include "catalogue/UPenF.h"
 #include "catalogue/UPenFJson.h"
 #include "catalogue/UPenFWriter.h"
@@ -54,8 +55,13 @@ int build(const QString &input, const QString &output, int fileVersion)
         return fail(QStringLiteral("%1: %2").arg(input, e.message()));
     }
     QSaveFile out(output);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return fail(QStringLiteral("%1: kan niet worden geschreven (%2)").arg(output, out.errorString()));
+    QString why;
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        why = out.errorString();
+    else
+        FlushAndCommit(out, why);
+    if (!why.isEmpty())
+        return fail(QStringLiteral("%1: kan niet worden geschreven (%2)").arg(output, why));
     return 0;
 }
 
