@@ -2,6 +2,7 @@
 #include "catalogue/UKassa.h"
 #include "catalogue/UPenF.h"
 #include "order/TOrderModel.h"
+#include "order/UOrderFile.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -71,6 +72,7 @@ private slots:
     void statusBarFigures();
     void amountsAlwaysFollowRegister();
     void recalculatePastTheLimit();
+    void openedOrderOfManyInterleavedFormats();
 
 private:
     QString photo(const QString &name, qint64 size = 100);
@@ -407,6 +409,44 @@ void TestOrderModel::recalculatePastTheLimit()
     QCOMPARE(entries[0].Formaat, QStringLiteral("10 x 15"));
     QCOMPARE(entries[0].Aantal, quint16(60000));
     QCOMPARE(entries[1].Aantal, quint16(2));
+}
+
+void TestOrderModel::openedOrderOfManyInterleavedFormats()
+{
+    // More distinct format names than the loader and the model remember at once, in an
+    // interleaved order and differing only in case or accents: every row keeps its own
+    // name, and the register opened from the file equals one built row by row.
+    const QStringList names{"10 x 15", "13 x 18", "Poster", "10 X 15", "poster", "Één", "Een", "", "a", "b", "c",
+                            "d", "e", "f", "g"};
+    const QString p = photo(QStringLiteral("gedeeld.jpg"));
+    QList<TOrderItem> written;
+    for (int i = 0; i < 300; ++i) {
+        TOrderItem it;
+        it.Bestand = p;
+        it.Naam = OrderItemNaam(p);
+        it.Formaat = names[(i * 7 + i / 40) % names.size()];
+        it.Aantal = uint16_t(1 + i % 4);
+        it.Kwaliteit = 0;
+        it.Grootte = 100;
+        written << it;
+    }
+    TOrderFile of;
+    const QString file = m_dir->filePath(QStringLiteral("veel.obn"));
+    QVERIFY(of.SaveOrderAs(file, QStringLiteral("09122008-03"), written, m_hooks));
+    QList<TOrderItem> loaded;
+    QVERIFY(of.LoadOrderFile(file, OrderFileVersion(), loaded, *m_rater, true, m_hooks));
+    QCOMPARE(loaded.size(), written.size());
+    for (int i = 0; i < loaded.size(); ++i)
+        QCOMPARE(loaded[i].Formaat, written[i].Formaat);
+
+    m_model->SetItems(loaded);
+    m_model->RecalculateOrder();
+    TKassa fresh(*m_cat);
+    for (const TOrderItem &it : written)
+        fresh.AddPrints(it.Formaat, it.Aantal);
+    QCOMPARE(m_model->Kassa().Aanslagen(), fresh.Aanslagen());
+    for (int r = 0; r < m_model->Count(); ++r)
+        QCOMPARE(m_model->Item(r).Prijs, fresh.UnitPrice(written[r].Formaat) * written[r].Aantal);
 }
 
 QTEST_GUILESS_MAIN(TestOrderModel)

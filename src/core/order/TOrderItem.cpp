@@ -4,6 +4,7 @@
 #include "app/Bytes.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 // Field offsets of the item record.
@@ -74,11 +75,16 @@ TOrderItem TOrderItem::fromRecord(const unsigned char *record, bool withNaam, Fo
     TOrderItem it = readFields(record, withNaam, false);
     const unsigned char *field = record + OffFormaat;
     const QByteArrayView raw(reinterpret_cast<const char *>(field + 1), std::min<int>(field[0], 255));
-    if (raw != QByteArrayView(cache.raw)) {
-        cache.raw = raw.toByteArray();
-        cache.text = ansi::decode(raw);
+    for (int i = 0; i < cache.used; ++i) {
+        if (raw == QByteArrayView(cache.raw[i])) {
+            it.Formaat = cache.text[i];
+            return it;
+        }
     }
-    it.Formaat = cache.text;
+    const int slot = cache.used < FormatCache::Size ? cache.used++ : std::exchange(cache.next, (cache.next + 1) % FormatCache::Size);
+    cache.raw[slot] = raw.toByteArray();
+    cache.text[slot] = ansi::decode(raw);
+    it.Formaat = cache.text[slot];
     return it;
 }
 

@@ -33,11 +33,15 @@ struct TOrderItem {
     // Reads the fields of a record; the order file loader skips Naam, which it rebuilds from
     // the path.
     static TOrderItem fromRecord(const unsigned char *record, bool withNaam = true);
-    // The same, sharing the Formaat text with the previous record read through this cache
-    // when its bytes are the same (orders hold few distinct format names).
+    // The same, sharing the Formaat text with an earlier record read through this cache
+    // when its bytes are the same: orders hold few distinct format names, so the rows of one
+    // format share one text (and compare equal by their data pointer).
     struct FormatCache {
-        QByteArray raw;
-        QString text;
+        static constexpr int Size = 8;
+        QByteArray raw[Size];
+        QString text[Size];
+        int used = 0;
+        int next = 0; // the entry replaced when a ninth name comes
     };
     static TOrderItem fromRecord(const unsigned char *record, bool withNaam, FormatCache &cache);
 

@@ -157,14 +157,29 @@ void TOrderModel::SetItems(QList<TOrderItem> items)
     m_items = std::move(items);
     m_meta.assign(size_t(m_items.size()), RowMeta{});
     m_totalSize = 0;
-    QString lastFormat;
-    int lastGroup = -1;
+    // Rows read from an order file share one text per format name: a few recent texts,
+    // recognised by their data, find their group without folding and hashing the name.
+    struct Recent {
+        const QChar *data = nullptr;
+        qsizetype size = -1;
+        int group = -1;
+    };
+    Recent recent[8];
+    int nextRecent = 0;
     for (qsizetype i = 0; i < m_items.size(); ++i) {
         const TOrderItem &it = std::as_const(m_items)[i];
-        // Neighbouring rows mostly share their format: skip the folding and hashing then.
-        const int group = (lastGroup >= 0 && lastFormat == it.Formaat) ? lastGroup : groupOf(it.Formaat);
-        lastFormat = it.Formaat;
-        lastGroup = group;
+        int group = -1;
+        for (const Recent &r : recent) {
+            if (r.data == it.Formaat.constData() && r.size == it.Formaat.size() && r.group >= 0) {
+                group = r.group;
+                break;
+            }
+        }
+        if (group < 0) {
+            group = groupOf(it.Formaat);
+            recent[nextRecent] = {it.Formaat.constData(), it.Formaat.size(), group};
+            nextRecent = (nextRecent + 1) % 8;
+        }
         m_meta[size_t(i)] = RowMeta{group, it.Aantal, m_groups[size_t(group)].version};
         m_totalSize += it.Grootte;
     }
