@@ -17,6 +17,8 @@ private slots:
     void badValues();
     void groupReadKeepsDefaultsOfBadValues();
     void serverAddress();
+    void serverAddressRewrittenOnlyWhenItDiffers_data();
+    void serverAddressRewrittenOnlyWhenItDiffers();
 
 private:
     QTemporaryDir m_dir;
@@ -177,6 +179,40 @@ void TstSettingsStore::serverAddress()
     QCOMPARE(store.readPort(), 4000);
     store.writeInt(QString(), QStringLiteral("Port"), 70000);
     QVERIFY_THROWS_EXCEPTION(ERangeError, store.readPort());
+}
+
+void TstSettingsStore::serverAddressRewrittenOnlyWhenItDiffers_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("rewritten");
+    // Keys in an order the store never writes them in, so a rewrite shows in the bytes.
+    QTest::newRow("gelijk") << QByteArray("[General]\nPort=4000\nHost=localhost\n") << false;
+    QTest::newRow("andere poort") << QByteArray("[General]\nPort=4001\nHost=localhost\n") << true;
+    QTest::newRow("andere host") << QByteArray("[General]\nPort=4000\nHost=elders\n") << true;
+    QTest::newRow("host als lijst") << QByteArray("[General]\nPort=4000\nHost=localhost, x\n") << true;
+    QTest::newRow("poort ontbreekt") << QByteArray("[General]\nHost=localhost\n") << true;
+}
+
+void TstSettingsStore::serverAddressRewrittenOnlyWhenItDiffers()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, rewritten);
+    const QString file = ini(QStringLiteral("adres-%1.ini").arg(QTest::currentDataTag()));
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(stored);
+    }
+    {
+        TSettingsStore store(file);
+        store.writeServerAddress(QStringLiteral("localhost"), 4000);
+        store.sync();
+        QCOMPARE(store.readHost(QString()), QStringLiteral("localhost"));
+        QCOMPARE(store.readPort(), 4000);
+    }
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll() != stored, rewritten);
 }
 
 QTEST_GUILESS_MAIN(TstSettingsStore)

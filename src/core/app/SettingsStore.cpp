@@ -108,6 +108,13 @@ void TSettingsStore::writeInt(const QString &group, const QString &name, int val
 
 void TSettingsStore::writeServerAddress(const QString &host, int port)
 {
+    // Written at every start. When the store already holds exactly these values nothing is
+    // written, so a normal start does not rewrite (and sync to disk) the whole file.
+    const QVariant storedHost = value(QString(), QStringLiteral("Host"));
+    const QVariant storedPort = value(QString(), QStringLiteral("Port"));
+    if (storedHost.typeId() == QMetaType::QString && storedHost.toString() == host && storedPort.isValid()
+        && storedPort.toString() == QString::number(port))
+        return;
     writeString(QString(), QStringLiteral("Host"), host);
     writeInt(QString(), QStringLiteral("Port"), port);
 }
