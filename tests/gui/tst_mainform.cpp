@@ -32,6 +32,7 @@
 #include <QLockFile>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -108,6 +109,7 @@ private slots:
     void enlargedViewEditsAreRepriced();
     void secondInstanceWakesFirst();
     void staleGuardDoesNotBlock();
+    void guardEndsWithItsProcess();
     void windowDrawnBeforeTheOthers();
 
 private:
@@ -720,6 +722,36 @@ void TestMainForm::staleGuardDoesNotBlock()
     WriteFile(lockPath, QByteArray("999999\nkiekjesbode\n") + QSysInfo::machineHostName().toUtf8() + "\n");
     TSingleInstance guard(key);
     QVERIFY(guard.Claim());
+}
+
+void TestMainForm::guardEndsWithItsProcess()
+{
+    // Another process holds the guard (a shell locking it with util-linux's flock and then
+    // becoming `sleep`, as a copy of the program would hold it): starting is refused. Once
+    // that process is killed, the guard is free at once.
+    if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+        QSKIP("flock (util-linux) ontbreekt");
+    const QString key = QStringLiteral("kiekjes-kill-%1").arg(QCoreApplication::applicationPid());
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    const QString lockPath = dir + QLatin1Char('/') + key + QStringLiteral(".lock");
+    QProcess holder;
+    holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 9>\"$0\" && flock 9 && exec sleep 60"), lockPath});
+    QVERIFY(holder.waitForStarted(5000));
+    // Wait (bounded) until the lock is really held.
+    bool held = false;
+    for (int i = 0; i < 200 && !held; ++i) {
+        TSingleInstance probe(key);
+        held = !probe.Claim();
+        if (!held)
+            QTest::qWait(10);
+    }
+    QVERIFY(held);
+    holder.kill();
+    QVERIFY(holder.waitForFinished(5000));
+    TSingleInstance after(key);
+    QVERIFY(after.Claim());
 }
 
 void TestMainForm::windowDrawnBeforeTheOthers()

@@ -1,10 +1,15 @@
 #include "SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 const char *const kGuard = "{B102E665-3749-45CD-9205-945D424A18BE}";
@@ -13,7 +18,11 @@ const QByteArray kWake = "wake\n";
 
 TSingleInstance::TSingleInstance(const QString &key, QObject *parent) : QObject(parent), m_key(key) {}
 
-TSingleInstance::~TSingleInstance() = default;
+TSingleInstance::~TSingleInstance()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
 
 QString TSingleInstance::DefaultKey()
 {
@@ -25,18 +34,25 @@ bool TSingleInstance::Claim()
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    m_lock = std::make_unique<QLockFile>(dir + QLatin1Char('/') + m_key + QStringLiteral(".lock"));
-    // A lock whose process is gone counts as stale at once.
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(100)) {
-        QLocalSocket socket;
-        socket.connectToServer(m_key);
-        if (socket.waitForConnected(1000)) {
-            socket.write(kWake);
-            socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
+    const QByteArray lockPath = QFile::encodeName(dir + QLatin1Char('/') + m_key + QStringLiteral(".lock"));
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_lockFd = fd;
+    } else {
+        const bool taken = fd >= 0 && errno == EWOULDBLOCK;
+        if (fd >= 0)
+            ::close(fd);
+        // A guard file that cannot even be opened does not keep the program from starting.
+        if (taken) {
+            QLocalSocket socket;
+            socket.connectToServer(m_key);
+            if (socket.waitForConnected(1000)) {
+                socket.write(kWake);
+                socket.waitForBytesWritten(1000);
+                socket.disconnectFromServer();
+            }
+            return false;
         }
-        return false;
     }
     // A socket name left behind by a crashed copy is removed before listening.
     QLocalServer::removeServer(m_key);

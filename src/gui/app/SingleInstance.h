@@ -1,15 +1,14 @@
 #pragma once
-// One running copy per user. The first copy holds a lock file and listens on a local socket
-// named after the program's guard; a second copy finds the lock taken, asks the first to come
-// to the front through the socket, and ends without showing anything. A lock left behind by a
-// copy that crashed is taken over (the lock records the process that holds it).
+// One running copy per user. The first copy holds an advisory lock (flock) on a file named
+// after the program's guard and listens on a local socket of the same name; a second copy
+// finds the lock taken, asks the first to come to the front through the socket, and ends
+// without showing anything. The system releases the lock when its process ends in any way,
+// so a copy that crashed never blocks the next start, and taking it writes nothing to disk.
 
 #include <QObject>
 #include <QString>
-#include <memory>
 
 class QLocalServer;
-class QLockFile;
 
 class TSingleInstance : public QObject {
     Q_OBJECT
@@ -29,6 +28,6 @@ signals:
 
 private:
     QString m_key;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFd = -1;
     QLocalServer *m_server = nullptr;
 };
