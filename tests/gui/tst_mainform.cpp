@@ -85,6 +85,7 @@ private slots:
 
     void startWithoutCatalogue();
     void startWithDamagedCatalogue();
+    void startAfterInterruptedDownload();
     void badStoredSettingsFallBack();
     void windowLayout();
     void addPhotosAndTierChange();
@@ -229,6 +230,25 @@ void TestMainForm::startWithDamagedCatalogue()
     // The program goes on: settings read, the window usable.
     QVERIFY(w->isVisible());
     QCOMPARE(w->StatusText(1), QStringLiteral("Orderwaarde: € 0,00"));
+}
+
+void TestMainForm::startAfterInterruptedDownload()
+{
+    // The program ended while a download was writing PenF.dat: the previous catalogue is put
+    // back, the user is told, and the update is possible again (no backup left behind).
+    writeCatalogue(testCatalogue().left(100));
+    QFile backup(m_data + QStringLiteral("PenFold"));
+    QVERIFY(backup.open(QIODevice::WriteOnly));
+    backup.write(testCatalogue());
+    backup.close();
+    auto w = makeWindow(true);
+    QVERIFY(!TMessageBox::shownTexts().isEmpty());
+    QCOMPARE(TMessageBox::shownTexts().first(),
+             QStringLiteral("Het bijwerken van de prijzen en formaten is de vorige keer niet afgemaakt.\rDe vorige "
+                            "prijzen en formaten zijn teruggezet."));
+    QVERIFY(!QFileInfo::exists(m_data + QStringLiteral("PenFold")));
+    QVERIFY(w->CbxFormaat->count() > 0);
+    QVERIFY(w->ActOpenen->isEnabled());
 }
 
 void TestMainForm::badStoredSettingsFallBack()

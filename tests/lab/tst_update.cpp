@@ -22,6 +22,10 @@ QByteArray oldCatalogue()
     return header(2, 47087.0, 2, 0, 0) + format(2, "A", "Formaat A", 10, 15, 0, 0);
 }
 
+// A later edition, as a download would have written it: two locations, format A with its
+// price tiers, B and C.
+QByteArray newCatalogue() { return penfbytes::nineRecords(); }
+
 class ScriptedUpdateFrontEnd : public IUpdateFrontEnd {
 public:
     bool answer = true;
@@ -106,6 +110,8 @@ private slots:
     void declined();
     void sizeMismatch();
     void leftoverBackup();
+    void interruptedDownloadAtStart_data();
+    void interruptedDownloadAtStart();
     void notSending();
     void cuts_data();
     void cuts();
@@ -222,6 +228,55 @@ void TstUpdate::leftoverBackup()
     QCOMPARE(x.Updaten(), int(TUpdateExchange::FileInUse));
     QCOMPARE(fe.messages, QStringList{QStringLiteral("Bijwerken onmogelijk:\rBestand in gebruik.")});
     QCOMPARE(local.bytes(), oldCatalogue());
+}
+
+void TstUpdate::interruptedDownloadAtStart_data()
+{
+    QTest::addColumn<int>("current"); // bytes of the new catalogue left; -1: none, -2: whole
+    QTest::addColumn<bool>("withBackup");
+    QTest::addColumn<bool>("recovered");
+    // Cut inside the price tiers format A announces, and inside the header. (A cut between
+    // whole format records cannot be told from a shorter catalogue: that file stays.)
+    QTest::newRow("afgebroken in de prijstrappen") << 1152 * 4 + 600 << true << true;
+    QTest::newRow("afgebroken in de kop") << 100 << true << true;
+    QTest::newRow("nieuw bestand ontbreekt") << -1 << true << true;
+    // A good download whose clean-up failed: left for the update to report.
+    QTest::newRow("opruimen mislukt") << -2 << true << false;
+    QTest::newRow("geen reservekopie") << 1152 * 4 + 600 << false << false;
+}
+
+void TstUpdate::interruptedDownloadAtStart()
+{
+    QFETCH(int, current);
+    QFETCH(bool, withBackup);
+    QFETCH(bool, recovered);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("PenF.dat"));
+    const QString backup = TUpdateExchange::BackupName(path);
+    const QByteArray fresh = newCatalogue();
+    auto write = [](const QString &p, const QByteArray &b) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(b);
+    };
+    if (withBackup)
+        write(backup, oldCatalogue());
+    if (current != -1)
+        write(path, current == -2 ? fresh : fresh.left(current));
+    const QByteArray before = current == -1 ? QByteArray() : (current == -2 ? fresh : fresh.left(current));
+
+    QCOMPARE(TUpdateExchange::RecoverInterruptedDownload(path), recovered);
+    auto bytes = [](const QString &p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    if (recovered) {
+        QCOMPARE(bytes(path), oldCatalogue());
+        QVERIFY(!QFileInfo::exists(backup));
+    } else {
+        QCOMPARE(bytes(path), before);
+        QCOMPARE(QFileInfo::exists(backup), withBackup);
+    }
 }
 
 void TstUpdate::notSending()

@@ -47,6 +47,24 @@ QString TUpdateExchange::BackupName(const QString &path)
     return base + QStringLiteral("old");
 }
 
+bool TUpdateExchange::RecoverInterruptedDownload(const QString &path)
+{
+    const QString backup = BackupName(path);
+    if (!QFileInfo(backup).isFile())
+        return false;
+    if (QFileInfo::exists(path)) {
+        try {
+            TPenFFile probe(path, 0.0, uint8_t(0));
+            probe.LoadFromFile();
+            return false;
+        } catch (const EKiekjesError &) {
+        }
+        if (!QFile::remove(path))
+            return false;
+    }
+    return QFile::rename(backup, path);
+}
+
 void TUpdateExchange::Cancel()
 {
     m_cancelled = true;

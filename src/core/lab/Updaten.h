@@ -52,6 +52,14 @@ public:
     // The backup name: the extension, dot included, replaced by "old" (PenF.dat: PenFold).
     static QString BackupName(const QString &path);
 
+    // At start-up: a download that was cut short by the program ending (a crash, a power
+    // cut) leaves the backup beside a missing or partly written catalogue, and every later
+    // attempt would end with "Bestand in gebruik". When the backup exists and the catalogue
+    // at `path` is missing or cannot be read whole, the backup is put back in its place.
+    // True when that happened. A readable catalogue beside a backup (its clean-up failed
+    // after a good download) is left as it is.
+    static bool RecoverInterruptedDownload(const QString &path);
+
 private:
     int attempt(TDM &dm);
     int download(TDM &dm, const QString &path, const QString &backup);

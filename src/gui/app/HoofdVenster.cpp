@@ -7,6 +7,7 @@
 #include "catalogue/UConfirmCalculationDlg.h"
 #include "catalogue/UFormaatInfo.h"
 #include "lab/UDataModule.h"
+#include "lab/Updaten.h"
 #include "lab/UpdatenDlg.h"
 #include "lab/VerzendenDlg.h"
 #include "catalogue/UReplaceDlg.h"
@@ -589,6 +590,9 @@ void TMainForm::startUp(const TStartupOptions &options)
     m_settings = m_standaard;
 
     const QString penf = m_dataFolder + QStringLiteral("PenF.dat");
+    if (TUpdateExchange::RecoverInterruptedDownload(penf))
+        m_startupMessages << QStringLiteral("Het bijwerken van de prijzen en formaten is de vorige keer niet "
+                                            "afgemaakt.\rDe vorige prijzen en formaten zijn teruggezet.");
     m_catalogueExists = QFileInfo::exists(penf);
     m_catalogue = std::make_unique<TPenFFile>(penf, datetime::now(), uint8_t(0));
     QString catalogueError;
