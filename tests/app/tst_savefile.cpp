@@ -2,12 +2,12 @@
 // failure must be reported, and the write must work again once there is room. Runs on a
 // small tmpfs of its own (tests/common/volle_schijf.sh names it in KIEKJES_VOLLE_SCHIJF);
 // skipped, with the reason, where that cannot be mounted.
+#include "VolleSchijf.h"
 #include "app/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QStorageInfo>
 #include <QTest>
 
 class TestSaveFile : public QObject {
@@ -30,16 +30,6 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Fills the disk until a write fails; the filler file is removed to make room again.
-void fill(const QString &path)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    const QByteArray block(4096, 'z');
-    while (f.write(block) == block.size() && f.flush()) {
-    }
 }
 
 // Writes `bytes` whole to `path` in the way under test; the error text when it failed.
@@ -75,23 +65,17 @@ QString throughPenfTool(const QString &path, const QByteArray &)
 
 void TestSaveFile::initTestCase()
 {
-    if (qEnvironmentVariableIsSet("KIEKJES_VOLLE_SCHIJF_ONMOGELIJK"))
-        QSKIP(qPrintable(QStringLiteral("geen kleine tmpfs: ") + qEnvironmentVariable("KIEKJES_VOLLE_SCHIJF_ONMOGELIJK")));
-    m_disk = qEnvironmentVariable("KIEKJES_VOLLE_SCHIJF");
+    if (!volleschijf::Unavailable().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("geen kleine tmpfs: ") + volleschijf::Unavailable()));
+    m_disk = volleschijf::Folder();
     if (m_disk.isEmpty())
         QSKIP("alleen op een kleine tmpfs (tst_savefile_volle_schijf)");
-    // Only a small tmpfs is ever filled.
-    const QStorageInfo disk(m_disk);
-    QVERIFY2(disk.isValid() && disk.rootPath() == QDir(m_disk).absolutePath() && disk.fileSystemType() == "tmpfs"
-                 && disk.bytesTotal() <= 4 * 1024 * 1024,
-             qPrintable(m_disk + QStringLiteral(" is geen kleine tmpfs")));
+    QVERIFY2(volleschijf::IsSmallTmpfs(m_disk), qPrintable(m_disk + QStringLiteral(" is geen kleine tmpfs")));
 }
 
 void TestSaveFile::init()
 {
-    QDir disk(m_disk);
-    for (const QString &name : disk.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
-        QVERIFY(disk.remove(name));
+    QVERIFY(volleschijf::Empty(m_disk));
 }
 
 void TestSaveFile::fullDiskKeepsTheOldFile_data()
@@ -111,13 +95,12 @@ void TestSaveFile::fullDiskKeepsTheOldFile()
     QFETCH(QByteArray, newBytes);
     const auto write = reinterpret_cast<Writer>(writer);
     const QString path = m_disk + QStringLiteral("/bestand.dat");
-    const QString filler = m_disk + QStringLiteral("/vulling");
     {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         QCOMPARE(f.write(OldBytes), OldBytes.size());
     }
-    fill(filler);
+    QVERIFY(volleschijf::Fill(m_disk));
 
     const QString why = write(path, newBytes);
     QVERIFY2(!why.isEmpty(), "a write on a full disk was reported as done");
@@ -126,7 +109,7 @@ void TestSaveFile::fullDiskKeepsTheOldFile()
     QCOMPARE(QDir(m_disk).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList({QStringLiteral("bestand.dat"), QStringLiteral("vulling")}));
 
-    QVERIFY(QFile::remove(filler));
+    QVERIFY(volleschijf::Free(m_disk));
     QCOMPARE(write(path, newBytes), QString());
     if (!newBytes.isEmpty())
         QCOMPARE(readAll(path), newBytes);

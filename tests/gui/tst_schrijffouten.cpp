@@ -11,6 +11,7 @@
 // order server runs on 127.0.0.1; every wait is bounded.
 #include "CatalogueFixture.h"
 #include "LabFixture.h"
+#include "VolleSchijf.h"
 #include "app/HoofdVenster.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
@@ -25,7 +26,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -117,16 +117,11 @@ private:
 void TestSchrijffouten::initTestCase()
 {
     TMessageBox::setTesting(true);
-    if (qEnvironmentVariableIsSet("KIEKJES_VOLLE_SCHIJF_ONMOGELIJK"))
-        QSKIP(qPrintable(QStringLiteral("geen kleine tmpfs: ") + qEnvironmentVariable("KIEKJES_VOLLE_SCHIJF_ONMOGELIJK")));
-    m_fullDisk = qEnvironmentVariable("KIEKJES_VOLLE_SCHIJF");
-    if (!m_fullDisk.isEmpty()) {
-        // Only a small tmpfs is ever filled.
-        const QStorageInfo disk(m_fullDisk);
-        QVERIFY2(disk.isValid() && disk.rootPath() == QDir(m_fullDisk).absolutePath()
-                     && disk.fileSystemType() == "tmpfs" && disk.bytesTotal() <= 4 * 1024 * 1024,
-                 qPrintable(m_fullDisk + QStringLiteral(" is geen kleine tmpfs")));
-    }
+    if (!volleschijf::Unavailable().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("geen kleine tmpfs: ") + volleschijf::Unavailable()));
+    m_fullDisk = volleschijf::Folder();
+    if (!m_fullDisk.isEmpty())
+        QVERIFY2(volleschijf::IsSmallTmpfs(m_fullDisk), qPrintable(m_fullDisk + QStringLiteral(" is geen kleine tmpfs")));
 }
 
 void TestSchrijffouten::init()
@@ -135,12 +130,8 @@ void TestSchrijffouten::init()
     QVERIFY(m_dir->isValid());
     TMessageBox::clearShown();
     TModal::ClearHandlers();
-    if (!m_fullDisk.isEmpty()) {
-        QDir disk(m_fullDisk);
-        for (const QString &name : disk.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
-            QVERIFY(QFileInfo(disk.filePath(name)).isDir() ? QDir(disk.filePath(name)).removeRecursively()
-                                                            : QFile::remove(disk.filePath(name)));
-    }
+    if (!m_fullDisk.isEmpty())
+        QVERIFY(volleschijf::Empty(m_fullDisk));
 }
 
 void TestSchrijffouten::cleanup()
@@ -167,35 +158,9 @@ QString TestSchrijffouten::place(Way way, const QString &name)
     return folder + QLatin1Char('/') + name;
 }
 
-bool TestSchrijffouten::fillDisk(qint64 leaveFree)
-{
-    QFile filler(m_fullDisk + QStringLiteral("/vulling"));
-    if (!filler.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
-    // Big pieces first, then single bytes, until the disk refuses.
-    const QByteArray piece(4096, 'v');
-    qint64 written = 0;
-    for (int guard = 0; guard < 4096 && filler.write(piece) == piece.size(); ++guard)
-        written += piece.size();
-    for (int guard = 0; guard < 8192 && filler.write("v", 1) == 1; ++guard)
-        ++written;
-    if (written == 0 && leaveFree == 0)
-        return true; // already full
-    if (leaveFree > 0 && !filler.resize(std::max<qint64>(0, filler.size() - leaveFree)))
-        return false;
-    filler.close();
-    // Full means full: one more byte does not fit (unless room was left on purpose).
-    if (leaveFree == 0) {
-        QFile probe(m_fullDisk + QStringLiteral("/proef"));
-        const bool fits = probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && probe.write("p", 1) == 1;
-        probe.close();
-        QFile::remove(probe.fileName());
-        return !fits;
-    }
-    return true;
-}
+bool TestSchrijffouten::fillDisk(qint64 leaveFree) { return volleschijf::Fill(m_fullDisk, leaveFree); }
 
-void TestSchrijffouten::freeDisk() { QFile::remove(m_fullDisk + QStringLiteral("/vulling")); }
+void TestSchrijffouten::freeDisk() { volleschijf::Free(m_fullDisk); }
 
 
 std::unique_ptr<TMainForm> TestSchrijffouten::window(const QString &dataFolder, const QString &ini,
